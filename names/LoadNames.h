@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+
+namespace zorvane {
+
+// Holder of the 64 lamp captions, indexed by label number 1..64.
+class CaptionSink {
+public:
+    virtual ~CaptionSink() = default;
+    // `caption` is UTF-8 and may still end in CR/LF (they show nothing; strip them for display).
+    virtual void SetCaption(int label, const std::string& caption) = 0;
+};
+
+// Reads the names text (up to 5000 bytes) from an open file descriptor and sets the captions.
+void LoadNames(int fd, CaptionSink& sink);
+
+}  // namespace zorvane
