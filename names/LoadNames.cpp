@@ -3,5 +3,6 @@
 namespace zorvane {
 
 void LoadNames(int, CaptionSink&) {}  // placeholder until the loader lands
+bool LoadNamesFile(const std::string&, CaptionSink&) { return false; }
 
 }  // namespace zorvane

@@ -15,4 +15,9 @@ public:
 // Reads the names text (up to 5000 bytes) from an open file descriptor and sets the captions.
 void LoadNames(int fd, CaptionSink& sink);
 
+// Opens `path`, loads the names into `sink` and closes it. Returns false, setting nothing, when
+// the file cannot be opened: missing, unreadable, or not a regular file (a FIFO or device never
+// blocks it).
+bool LoadNamesFile(const std::string& path, CaptionSink& sink);
+
 }  // namespace zorvane
