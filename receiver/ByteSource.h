@@ -11,7 +11,7 @@ inline constexpr std::chrono::milliseconds kReadTimeout{100};
 // Anything that reads like the port. ReadByte may return false early (a device that is
 // gone fails at once); the reader then waits out the rest of kReadTimeout itself.
 class ByteSource {
-public:
+  public:
     virtual ~ByteSource() = default;
     virtual bool ReadByte(std::uint8_t& out) = 0;
 };

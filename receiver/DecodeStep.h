@@ -1,21 +1,26 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 
 #include "FrameReceiver.h"
 
 namespace zorvane {
 
-// One received byte as the reader handles it: the status line is written from the state before
-// the byte, the byte is fed, and a completed frame resets the receiver for the next one.
-// Returns true when this byte completed a frame (the frame stays in receiver.FrameBuffer()).
-inline bool DecodeStep(FrameReceiver& receiver, std::uint8_t byte, std::string& statusLine) {
-    statusLine = FormatStatusLine(1, receiver.Snapshot());
+struct DecodedByte {
+    ReceiverSnapshot before;  // what the status line shows for this byte
+    bool completed = false;   // this byte completed a frame; it is in the receiver's FrameBuffer
+};
+
+// One received byte as the reader handles it: note the state, feed the byte, and reset the
+// receiver once a frame is complete (the frame itself stays in the buffer).
+inline DecodedByte DecodeStep(FrameReceiver& receiver, std::uint8_t byte) {
+    DecodedByte step{receiver.Snapshot()};
     receiver.Feed(byte);
-    if (!receiver.done()) return false;
-    receiver.ResetForNextFrame();
-    return true;
+    if (receiver.done()) {
+        receiver.ResetForNextFrame();
+        step.completed = true;
+    }
+    return step;
 }
 
 }  // namespace zorvane

@@ -1,6 +1,5 @@
 #include "FrameReceiver.h"
 
-
 namespace zorvane {
 
 namespace {

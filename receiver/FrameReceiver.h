@@ -19,7 +19,7 @@ struct ReceiverSnapshot {
 // Byte-at-a-time frame decoder: AA D0..D4 C1 (anything but AA) AA E0 E1 E2 C2.
 // Pure state machine: no I/O, no clock.
 class FrameReceiver {
-public:
+  public:
     // Runs the ordered steps for one byte; done() tells whether the frame is complete.
     void Feed(std::uint8_t c);
 
@@ -34,7 +34,7 @@ public:
     const Frame& FrameBuffer() const { return FrameBuffer_; }
     std::uint8_t errcnt() const { return errcnt_; }
 
-private:
+  private:
     void StoreSecondBlock(std::uint8_t c);
     void StoreFirstBlock(std::uint8_t c);
     void CheckFirstBlock();

@@ -11,7 +11,9 @@ struct CallState {
 
 HandOff::HandOff(Poster post) : post_(std::move(post)), shared_(std::make_shared<Shared>()) {}
 
-HandOff::~HandOff() { Cancel(); }
+HandOff::~HandOff() {
+    Cancel();
+}
 
 bool HandOff::Call(const std::function<void()>& task) {
     auto call = std::make_shared<CallState>();
@@ -34,9 +36,8 @@ bool HandOff::Call(const std::function<void()>& task) {
     });
     std::unique_lock lock(shared_->mutex);
     // A task already running must be let finish: it uses the caller's data.
-    shared_->changed.wait(lock, [&] {
-        return call->finished || (shared_->cancelled && !call->running);
-    });
+    shared_->changed.wait(lock,
+                          [&] { return call->finished || (shared_->cancelled && !call->running); });
     return call->finished;
 }
 

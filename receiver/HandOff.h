@@ -12,7 +12,7 @@ namespace zorvane {
 // releases a blocked caller at once; a task that has not started by then never runs. This is
 // what lets the window wait for the reader while the reader waits for the window.
 class HandOff {
-public:
+  public:
     // Queues a callable to run later on the user-interface thread.
     using Poster = std::function<void(std::function<void()>)>;
 
@@ -26,7 +26,7 @@ public:
     void Cancel();
     bool Cancelled() const;
 
-private:
+  private:
     struct Shared {
         std::mutex mutex;
         std::condition_variable changed;

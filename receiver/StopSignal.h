@@ -8,7 +8,7 @@ namespace zorvane {
 
 // A stop request that can also cut a wait short.
 class StopSignal {
-public:
+  public:
     void Request() {
         std::lock_guard lock(mutex_);
         requested_ = true;
@@ -24,7 +24,7 @@ public:
         return changed_.wait_until(lock, deadline, [this] { return requested_; });
     }
 
-private:
+  private:
     mutable std::mutex mutex_;
     std::condition_variable changed_;
     bool requested_ = false;

@@ -6,7 +6,9 @@
 namespace zorvane {
 
 TRead::TRead(ByteSource& source, HandOff& handOff, ShowFrameFn showFrame)
-    : source_(source), handOff_(handOff), showFrame_(std::move(showFrame)),
+    : source_(source),
+      handOff_(handOff),
+      showFrame_(std::move(showFrame)),
       thread_([this] { ReadLoop(); }) {}
 
 TRead::~TRead() {
@@ -14,7 +16,9 @@ TRead::~TRead() {
     thread_.join();
 }
 
-void TRead::Terminate() { stop_.Request(); }
+void TRead::Terminate() {
+    stop_.Request();
+}
 
 bool TRead::WaitFor(std::chrono::milliseconds limit) {
     std::unique_lock lock(endMutex_);
@@ -32,9 +36,10 @@ void TRead::ReadLoop() {
             stop_.WaitUntil(started + kReadTimeout);
             continue;
         }
-        const bool complete = DecodeStep(receiver_, RxByte, StatusLine);
+        const DecodedByte step = DecodeStep(receiver_, RxByte);
+        StatusLine = FormatStatusLine(1, step.before);
         ByteReceived = true;
-        if (complete) handOff_.Call([this] { showFrame_(*this); });
+        if (step.completed) handOff_.Call([this] { showFrame_(*this); });
     }
     MarkEnded();
 }

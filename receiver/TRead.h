@@ -1,9 +1,9 @@
 #pragma once
 
 #include <chrono>
+#include <condition_variable>
 #include <functional>
 #include <mutex>
-#include <condition_variable>
 #include <thread>
 
 #include "ByteSource.h"
@@ -18,7 +18,7 @@ namespace zorvane {
 // The owner stops it with Terminate() (plus HandOff::Cancel() when shutting down); the
 // destructor requests termination and joins, so the thread never outlives what it uses.
 class TRead {
-public:
+  public:
     using ShowFrameFn = std::function<void(const TRead&)>;
 
     TRead(ByteSource& source, HandOff& handOff, ShowFrameFn showFrame);
@@ -34,7 +34,7 @@ public:
     // Valid to read from ShowFrame (the reader is blocked meanwhile).
     const Frame& FrameBuffer() const { return receiver_.FrameBuffer(); }
 
-private:
+  private:
     void ReadLoop();
     void MarkEnded();
 

@@ -1,0 +1,198 @@
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QMetaObject>
+#include <QThread>
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "FrameEncoder.h"
+#include "HandOff.h"
+#include "ReaderGlobals.h"
+#include "TRead.h"
+
+using namespace zorvane;
+using namespace std::chrono_literals;
+
+namespace {
+
+// Plays a script of bytes, then reads like an idle port (nothing after the time-out) or like a
+// port that is gone (fails at once).
+class ScriptedSource : public ByteSource {
+  public:
+    enum class AfterScript { Idle, FailAtOnce };
+    explicit ScriptedSource(std::vector<std::uint8_t> bytes, AfterScript after = AfterScript::Idle)
+        : bytes_(std::move(bytes)), after_(after) {}
+
+    bool ReadByte(std::uint8_t& out) override {
+        ++attempts;
+        const std::size_t i = position.load();
+        if (i < bytes_.size()) {
+            out = bytes_[i];
+            position = i + 1;
+            return true;
+        }
+        if (after_ == AfterScript::Idle) std::this_thread::sleep_for(kReadTimeout);
+        return false;
+    }
+
+    std::atomic<std::size_t> position{0};
+    std::atomic<int> attempts{0};
+
+  private:
+    std::vector<std::uint8_t> bytes_;
+    AfterScript after_;
+};
+
+std::vector<std::uint8_t> Frames(int count) {
+    std::vector<std::uint8_t> out;
+    for (int i = 0; i < count; ++i) {
+        const auto n = static_cast<std::uint8_t>(i);
+        const WireFrame w = EncodeFrame({n, 0, 0, 0, 0x80}, {0, 0, n});
+        out.insert(out.end(), w.begin(), w.end());
+    }
+    return out;
+}
+
+class Reader : public testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        static int argc = 1;
+        static char name[] = "reader-test";
+        static char* argv[] = {name, nullptr};
+        app_ = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    static void TearDownTestSuite() { app_.reset(); }
+
+    // Runs queued calls on this (the test's) thread, standing in for the user-interface thread.
+    static HandOff::Poster UiPoster() {
+        return [](std::function<void()> fn) {
+            QMetaObject::invokeMethod(app_.get(), std::move(fn), Qt::QueuedConnection);
+        };
+    }
+    // Pumps events until `done` or the deadline; false on time-out.
+    template <typename Pred>
+    static bool PumpUntil(Pred done, std::chrono::milliseconds limit = 5000ms) {
+        QElapsedTimer t;
+        t.start();
+        while (!done()) {
+            if (t.elapsed() > limit.count()) return false;
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        }
+        return true;
+    }
+
+    static std::unique_ptr<QCoreApplication> app_;
+};
+std::unique_ptr<QCoreApplication> Reader::app_;
+
+TEST_F(Reader, ShowsEveryFrameInOrderOnTheUiThreadWhileTheReaderWaits) {
+    constexpr int kFrames = 200;
+    ScriptedSource source(Frames(kFrames));
+    HandOff handOff(UiPoster());
+    std::vector<std::uint8_t> shown;
+    std::vector<std::string> lines;
+    bool blocked = true, onUiThread = true;
+    {
+        TRead reader(source, handOff, [&](const TRead& r) {
+            const std::size_t before = source.position;
+            std::this_thread::sleep_for(100us);
+            blocked = blocked && source.position == before;
+            onUiThread = onUiThread && QThread::currentThread() == app_->thread();
+            shown.push_back(r.FrameBuffer()[0]);
+            lines.push_back(StatusLine);
+            EXPECT_TRUE(ByteReceived);
+        });
+        ASSERT_TRUE(PumpUntil([&] { return shown.size() == kFrames; }));
+        reader.Terminate();
+        handOff.Cancel();
+    }
+    EXPECT_TRUE(blocked) << "the reader must wait until ShowFrame has returned";
+    EXPECT_TRUE(onUiThread);
+    for (int i = 0; i < kFrames; ++i) {
+        ASSERT_EQ(shown[i], static_cast<std::uint8_t>(i)) << "frames out of order";
+        ASSERT_EQ(lines[i], "rd:1 bfcnt:9 prijem:1 faze2:1 prijem2:1 PLCerr:0");
+    }
+}
+
+TEST_F(Reader, CancelReleasesAReaderBlockedInTheHandOff) {
+    ScriptedSource source(Frames(3));
+    HandOff handOff(UiPoster());
+    std::atomic<int> shows{0};
+    TRead reader(source, handOff, [&](const TRead&) { ++shows; });
+    // The UI thread is not pumping: the reader is stuck in the first hand-off.
+    std::this_thread::sleep_for(50ms);
+    EXPECT_EQ(source.position, 12u);
+    reader.Terminate();
+    const auto started = std::chrono::steady_clock::now();
+    handOff.Cancel();
+    EXPECT_TRUE(reader.WaitFor(250ms));
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 50ms);
+    PumpUntil([] { return false; }, 50ms);  // the stale queued call must not run
+    EXPECT_EQ(shows, 0);
+}
+
+TEST_F(Reader, NoHandOffRunsAfterCancel) {
+    ScriptedSource source(Frames(50));
+    HandOff handOff(UiPoster());
+    handOff.Cancel();
+    std::atomic<int> shows{0};
+    TRead reader(source, handOff, [&](const TRead&) { ++shows; });
+    PumpUntil([&] { return source.position == 600; }, 2000ms);
+    PumpUntil([] { return false; }, 20ms);
+    EXPECT_EQ(shows, 0);
+}
+
+TEST_F(Reader, StopsWithinOneReadTimeoutWhenIdle) {
+    ScriptedSource source({});
+    HandOff handOff(UiPoster());
+    TRead reader(source, handOff, [](const TRead&) {});
+    std::this_thread::sleep_for(30ms);
+    const auto started = std::chrono::steady_clock::now();
+    reader.Terminate();
+    EXPECT_TRUE(reader.WaitFor(250ms));
+    EXPECT_LE(std::chrono::steady_clock::now() - started, kReadTimeout + 30ms);
+}
+
+TEST_F(Reader, AFailingPortIsRetriedOncePerReadTimeoutNotInALoop) {
+    ScriptedSource source({}, ScriptedSource::AfterScript::FailAtOnce);
+    HandOff handOff(UiPoster());
+    {
+        TRead reader(source, handOff, [](const TRead&) {});
+        std::this_thread::sleep_for(1s);
+        const auto started = std::chrono::steady_clock::now();
+        reader.Terminate();
+        EXPECT_TRUE(reader.WaitFor(20ms)) << "the padding wait must end on a stop request";
+        EXPECT_LT(std::chrono::steady_clock::now() - started, 20ms);
+    }
+    EXPECT_GE(source.attempts, 9);
+    EXPECT_LE(source.attempts, 11);
+}
+
+TEST_F(Reader, DestructorStopsAndJoinsARunningReader) {
+    ScriptedSource source({});
+    HandOff handOff(UiPoster());
+    const auto started = std::chrono::steady_clock::now();
+    {
+        TRead reader(source, handOff, [](const TRead&) {});
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - started, kReadTimeout + 50ms);
+}
+
+TEST_F(Reader, TheFirstByteShowsTheStartState) {
+    ScriptedSource source({0x11});
+    HandOff handOff(UiPoster());
+    TRead reader(source, handOff, [](const TRead&) {});
+    while (source.position == 0)
+        std::this_thread::sleep_for(1ms);
+    reader.Terminate();
+    ASSERT_TRUE(reader.WaitFor(250ms));
+    EXPECT_EQ(StatusLine, "rd:1 bfcnt:0 prijem:0 faze2:0 prijem2:0 PLCerr:0");
+}
+
+}  // namespace
