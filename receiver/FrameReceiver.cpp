@@ -1,5 +1,7 @@
 #include "FrameReceiver.h"
 
+#include <charconv>
+
 namespace zorvane {
 
 namespace {
@@ -64,18 +66,23 @@ void FrameReceiver::ResetForNextFrame() {
     done_ = false;
 }
 
-std::string FormatStatusLine(int bytesRead, const ReceiverSnapshot& s) {
+void AppendStatusLine(std::string& out, int bytesRead, const ReceiverSnapshot& s) {
     // Written for every byte on the reader thread, so no printf machinery here.
+    char number[16];
+    out += "rd:";
+    out.append(number, std::to_chars(number, number + sizeof number, bytesRead).ptr);
+    out += " bfcnt:";
+    out.append(number, std::to_chars(number, number + sizeof number, int{s.bfcnt}).ptr);
+    out += s.prijem ? " prijem:1" : " prijem:0";
+    out += s.faze2 ? " faze2:1" : " faze2:0";
+    out += s.prijem2 ? " prijem2:1" : " prijem2:0";
+    out += s.PLCerr ? " PLCerr:1" : " PLCerr:0";
+}
+
+std::string FormatStatusLine(int bytesRead, const ReceiverSnapshot& s) {
     std::string line;
     line.reserve(64);
-    line += "rd:";
-    line += std::to_string(bytesRead);
-    line += " bfcnt:";
-    line += std::to_string(s.bfcnt);
-    line += s.prijem ? " prijem:1" : " prijem:0";
-    line += s.faze2 ? " faze2:1" : " faze2:0";
-    line += s.prijem2 ? " prijem2:1" : " prijem2:0";
-    line += s.PLCerr ? " PLCerr:1" : " PLCerr:0";
+    AppendStatusLine(line, bytesRead, s);
     return line;
 }
 

@@ -51,5 +51,6 @@ class FrameReceiver {
 
 // "rd:%i bfcnt:%i prijem:%i faze2:%i prijem2:%i PLCerr:%i"
 std::string FormatStatusLine(int bytesRead, const ReceiverSnapshot& s);
+void AppendStatusLine(std::string& out, int bytesRead, const ReceiverSnapshot& s);
 
 }  // namespace zorvane

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "FrameReceiver.h"
+
+namespace zorvane {
+
+// Runs a captured byte stream through the reader's decoding and writes one text line per
+// completed frame, or with `trace` one line per byte.
+class StreamDecoder {
+  public:
+    explicit StreamDecoder(bool trace) : trace_(trace) {}
+
+    // Appends the lines for these bytes to `out`; offsets continue across calls.
+    void Feed(const std::uint8_t* data, std::size_t size, std::string& out);
+
+  private:
+    void AppendFrameLine(std::uint64_t offset, const ReceiverSnapshot& before, std::string& out);
+    void AppendTraceLine(std::uint64_t offset, std::uint8_t byte, const ReceiverSnapshot& before,
+                         bool completed, std::string& out);
+
+    FrameReceiver receiver_;
+    std::uint64_t offset_ = 0;
+    bool trace_;
+};
+
+}  // namespace zorvane
