@@ -10,6 +10,12 @@ if(ZORVANE_TSAN)
   add_link_options(-fsanitize=thread)
 endif()
 
+if(ZORVANE_FUZZ)
+  # Instrument every library the fuzzers link, not only the fuzzer's own file.
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
 # Adds a libFuzzer executable; only when ZORVANE_FUZZ is on and the compiler is clang.
 function(zorvane_add_fuzzer name)
   if(NOT ZORVANE_FUZZ)
