@@ -1,0 +1,8 @@
+#include "PortGlobals.h"
+
+namespace zorvane {
+
+int PortChoice = 1;
+bool CancelPressed = false;
+
+}  // namespace zorvane

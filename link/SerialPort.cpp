@@ -1,0 +1,143 @@
+#include "SerialPort.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <optional>
+
+#include "PortName.h"
+
+namespace zorvane {
+
+namespace {
+
+// No O_CREAT: a port that is not there stays not there. O_NOCTTY: a hangup must not kill us.
+constexpr int kOpenFlags = O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC;
+constexpr cc_t kVmin = 0;
+constexpr cc_t kVtime = 1;  // tenths of a second: one byte, or nothing after 100 ms
+
+SerialOpenResult Failure(const std::string& device, int err) {
+    return {nullptr, ErrorFromErrno(device, err)};
+}
+
+SerialOpenResult Refusal(const std::string& device, PortError kind) {
+    return {nullptr, OpenError{kind, device, 0}};
+}
+
+// Looks before touching: opening is already an action on some devices, so only character
+// devices are opened, and never the console.
+std::optional<SerialOpenResult> Inspect(const std::string& path, const std::string& device,
+                                        const std::vector<dev_t>& consoles) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return Failure(device, errno);
+    if (!S_ISCHR(st.st_mode)) return Refusal(device, PortError::NotSerial);
+    if (std::find(consoles.begin(), consoles.end(), st.st_rdev) != consoles.end()) {
+        return Refusal(device, PortError::Console);
+    }
+    return std::nullopt;
+}
+
+// Raw 57600 8O1, receiver on, modem lines ignored, no flow control, parity not checked (bytes
+// pass as received), and the read time-outs.
+void ApplyLineSettings(termios& tio) {
+    tio.c_iflag &= ~(IGNBRK | BRKINT | IGNPAR | PARMRK | INPCK | ISTRIP | INLCR | IGNCR | ICRNL |
+                     IXON | IXOFF | IXANY);
+    tio.c_oflag &= ~OPOST;
+    tio.c_lflag &= ~(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
+    tio.c_cflag &= ~(CSIZE | CSTOPB | CRTSCTS | CMSPAR);
+    tio.c_cflag |= CS8 | PARENB | PARODD | CLOCAL | CREAD;
+    // These fail only for an unknown speed constant.
+    ::cfsetispeed(&tio, B57600);
+    ::cfsetospeed(&tio, B57600);
+    tio.c_cc[VMIN] = kVmin;
+    tio.c_cc[VTIME] = kVtime;
+}
+
+// glibc fails tcsetattr when a device dropped part of a request it otherwise took. A
+// pseudo-terminal has no parity and clears PARENB; that one loss is accepted.
+bool TookAllButParity(int fd, const termios& wanted) {
+    termios now{};
+    if (::tcgetattr(fd, &now) != 0) return false;
+    return now.c_iflag == wanted.c_iflag && now.c_oflag == wanted.c_oflag &&
+           now.c_lflag == wanted.c_lflag && (now.c_cflag | PARENB) == (wanted.c_cflag | PARENB) &&
+           now.c_cc[VMIN] == wanted.c_cc[VMIN] && now.c_cc[VTIME] == wanted.c_cc[VTIME];
+}
+
+// Returns 0 or the errno of the failing call.
+int ClearNonBlocking(int fd) {
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags < 0) return errno;
+    if (::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) return errno;
+    return 0;
+}
+
+}  // namespace
+
+SerialOpenResult SerialPort::Open(const std::string& path, const std::vector<dev_t>& consoles) {
+    const std::string device = DescribeDevice(path);
+    // 1. Only a character device that is not the console.
+    if (auto refusal = Inspect(path, device, consoles)) return std::move(*refusal);
+    // 2. Open without blocking: a line without carrier would hang a blocking open.
+    UniqueFd fd(::open(path.c_str(), kOpenFlags));
+    if (!fd.Valid()) return Failure(device, errno);
+    // 3. A terminal, or nothing we can configure.
+    if (!::isatty(fd.Get())) return Refusal(device, PortError::NotSerial);
+    // 4. Exclusive. The lock is what even root respects; TIOCEXCL (step 6) stops other openers.
+    if (::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0) return Failure(device, errno);
+    // 5. The time-outs as found. From here on the port object puts them back on every path.
+    termios tio{};
+    if (::tcgetattr(fd.Get(), &tio) != 0) return Failure(device, errno);
+    std::unique_ptr<SerialPort> port(
+        new SerialPort(std::move(fd), device, {tio.c_cc[VMIN], tio.c_cc[VTIME]}));
+    const int portFd = port->fd_.Get();
+    // 6. Exclusive for every other non-root opener too.
+    if (::ioctl(portFd, TIOCEXCL) != 0) return Failure(device, errno);
+    // 7. Line settings and time-outs (the speed lives in c_cflag).
+    ApplyLineSettings(tio);
+    if (::tcsetattr(portFd, TCSANOW, &tio) != 0) {
+        const int err = errno;
+        if (!TookAllButParity(portFd, tio)) return Failure(device, err);
+    }
+    // 8. Blocking reads from now on; VTIME bounds each one.
+    if (const int err = ClearNonBlocking(portFd)) return Failure(device, err);
+    return {std::move(port), {}};
+}
+
+SerialPort::SerialPort(UniqueFd fd, std::string device, SavedTimeouts saved)
+    : fd_(std::move(fd)), device_(std::move(device)), saved_(saved) {}
+
+SerialPort::~SerialPort() {
+    Close();
+}
+
+bool SerialPort::ReadByte(std::uint8_t& out) {
+    for (;;) {
+        const ssize_t n = ::read(fd_.Get(), &out, 1);
+        if (n == 1) return true;
+        if (n < 0 && errno == EINTR) continue;
+        // Time-out, hangup or error alike: the reader waits out the rest of the time-out.
+        return false;
+    }
+}
+
+void SerialPort::Close() {
+    if (!fd_.Valid()) return;
+    const int fd = fd_.Get();
+    termios tio{};
+    // A device that is gone has no settings left to restore; closing is all that remains.
+    if (::tcgetattr(fd, &tio) == 0) {
+        tio.c_cc[VMIN] = saved_.vmin;
+        tio.c_cc[VTIME] = saved_.vtime;
+        (void)::tcsetattr(fd, TCSANOW, &tio);  // same: nothing else to do at close
+    }
+    // A terminal that outlives us (a pseudo-terminal whose master stays) would stay exclusive.
+    (void)::ioctl(fd, TIOCNXCL);  // fails only on a gone device, which nobody reopens
+    fd_.Reset();                  // also drops the lock
+}
+
+}  // namespace zorvane

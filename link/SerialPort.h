@@ -1,0 +1,61 @@
+#pragma once
+
+#include <sys/types.h>
+#include <termios.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ByteSource.h"
+#include "PortError.h"
+#include "SystemConsole.h"
+#include "UniqueFd.h"
+
+namespace zorvane {
+
+class SerialPort;
+
+struct SerialOpenResult {
+    std::unique_ptr<SerialPort> port;  // null on failure
+    OpenError error;                   // meaningful when port is null
+};
+
+// An open serial port set up for the status line: exclusive, raw 57600 8O1, no flow control,
+// reads return one byte or nothing after 100 ms. Destroying it restores the time-outs it found
+// (VMIN/VTIME only; the line settings stay) and closes it.
+class SerialPort final : public ByteSource {
+  public:
+    // The time-outs as found on the port.
+    struct SavedTimeouts {
+        cc_t vmin = 0;
+        cc_t vtime = 0;
+    };
+
+    // Never blocks (a line without carrier included) and never opens a console in `consoles`.
+    static SerialOpenResult Open(const std::string& path,
+                                 const std::vector<dev_t>& consoles = ConsoleDevices());
+
+    ~SerialPort() override;
+    SerialPort(const SerialPort&) = delete;
+    SerialPort& operator=(const SerialPort&) = delete;
+
+    // One byte, or false after the read time-out, or false at once when the device is gone.
+    bool ReadByte(std::uint8_t& out) override;
+
+    // Restores the saved time-outs, gives up exclusivity and closes. Later calls do nothing.
+    void Close();
+
+    const std::string& Device() const { return device_; }
+    SavedTimeouts Saved() const { return saved_; }
+
+  private:
+    SerialPort(UniqueFd fd, std::string device, SavedTimeouts saved);
+
+    UniqueFd fd_;
+    std::string device_;
+    SavedTimeouts saved_;
+};
+
+}  // namespace zorvane

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <unistd.h>
+
+#include <utility>
+
+namespace zorvane {
+
+// Owns one file descriptor; closes it exactly once.
+class UniqueFd {
+  public:
+    UniqueFd() = default;
+    explicit UniqueFd(int fd) : fd_(fd) {}
+    ~UniqueFd() { Reset(); }
+    UniqueFd(UniqueFd&& other) noexcept : fd_(other.Release()) {}
+    UniqueFd& operator=(UniqueFd&& other) noexcept {
+        if (this != &other) {
+            Reset();
+            fd_ = other.Release();
+        }
+        return *this;
+    }
+    UniqueFd(const UniqueFd&) = delete;
+    UniqueFd& operator=(const UniqueFd&) = delete;
+
+    int Get() const { return fd_; }
+    bool Valid() const { return fd_ >= 0; }
+    int Release() { return std::exchange(fd_, -1); }
+    void Reset() {
+        // On Linux the descriptor is gone even when close() reports EINTR or EIO; nothing to retry.
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = -1;
+    }
+
+  private:
+    int fd_ = -1;
+};
+
+}  // namespace zorvane
