@@ -1,0 +1,121 @@
+#include "NamesScan.h"
+
+#include "MatchKeyword.h"
+#include "ReadLine.h"
+
+namespace zorvane {
+
+namespace {
+
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
+bool IsInputsMarker(std::string_view line) {
+    return MatchKeyword(line, "IN") || MatchKeyword(line, "In");
+}
+
+bool IsOutputsMarker(std::string_view line) {
+    return MatchKeyword(line, "OUT") || MatchKeyword(line, "Out");
+}
+
+bool IsBlank(std::string_view line) {
+    return line.find_first_not_of(" \t\r\n") == std::string_view::npos;
+}
+
+// Bytes of the name itself, without its line end.
+std::size_t NameLength(std::string_view line) {
+    const std::size_t end = line.find_last_not_of("\r\n");
+    return end == std::string_view::npos ? 0 : end + 1;
+}
+
+// Hands out the text's lines and keeps count of the file's lines they belong to.
+class LineCursor {
+  public:
+    LineCursor(std::string_view text, NamesScan& scan) : rest_(text), scan_(scan) {}
+
+    bool Next() {
+        lineNo_ = nextLineNo_;
+        if (ReadLine(rest_, line_) == 0) return false;
+        if (line_.back() == '\n') {
+            ++nextLineNo_;
+        } else if (line_.size() == kLineLimit && !rest_.empty()) {
+            NoteLongLine();
+        }
+        return true;
+    }
+    std::string_view line() const { return line_; }
+    int lineNo() const { return lineNo_; }
+
+  private:
+    void NoteLongLine() {
+        auto& lines = scan_.longLines;
+        if (lines.empty() || lines.back() != lineNo_) lines.push_back(lineNo_);
+    }
+
+    std::string_view rest_;
+    std::string_view line_;
+    NamesScan& scan_;
+    int lineNo_ = 1;
+    int nextLineNo_ = 1;
+};
+
+void SetName(NamesScan& scan, int label, const LineCursor& lines) {
+    const std::string_view line = lines.line();
+    scan.captions[label - 1] = DecodeCaption(line.substr(0, kCaptionLimit), scan.encoding);
+    if (NameLength(line) > kCaptionLimit) scan.cutNames.push_back({label, lines.lineNo()});
+}
+
+void NoteIgnored(std::vector<int>& ignored, const LineCursor& lines) {
+    if (!IsBlank(lines.line())) ignored.push_back(lines.lineNo());
+}
+
+bool FindInputsMarker(LineCursor& lines, NamesScan& scan) {
+    while (lines.Next()) {
+        if (IsInputsMarker(lines.line())) {
+            scan.inputsMarkerLine = lines.lineNo();
+            return true;
+        }
+    }
+    return false;
+}
+
+// True when the outputs marker ended the input names.
+bool ReadInputNames(LineCursor& lines, NamesScan& scan) {
+    for (int k = 1; lines.Next(); ++k) {
+        if (IsOutputsMarker(lines.line())) {
+            scan.outputsMarkerLine = lines.lineNo();
+            return true;
+        }
+        if (k <= kInputNames) {
+            SetName(scan, k, lines);
+        } else {
+            NoteIgnored(scan.ignoredInputLines, lines);
+        }
+    }
+    return false;
+}
+
+void ReadOutputNames(LineCursor& lines, NamesScan& scan) {
+    for (int k = 1; lines.Next(); ++k) {
+        if (k <= kOutputNames) {
+            SetName(scan, kInputNames + k, lines);
+        } else {
+            // The loader stops after the 24th; the rest is read only to tell about it.
+            NoteIgnored(scan.ignoredOutputLines, lines);
+        }
+    }
+}
+
+}  // namespace
+
+NamesScan ScanNames(std::string_view text) {
+    NamesScan scan;
+    scan.encoding = DetectEncoding(text);
+    // The mark still counted toward the 5000 bytes; it must not hide an inputs marker.
+    if (text.starts_with(kUtf8Bom)) text.remove_prefix(kUtf8Bom.size());
+    LineCursor lines(text, scan);
+    if (!FindInputsMarker(lines, scan)) return scan;
+    if (ReadInputNames(lines, scan)) ReadOutputNames(lines, scan);
+    return scan;
+}
+
+}  // namespace zorvane

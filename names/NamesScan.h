@@ -1,0 +1,37 @@
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "NamesLimits.h"
+#include "TextEncoding.h"
+
+namespace zorvane {
+
+// A name that lost visible bytes to the 12-byte cut.
+struct CutName {
+    int label;
+    int line;
+};
+
+// The names found in a names text, and what a person writing the file may want to know.
+// Line numbers count the file's lines from 1, as an editor shows them.
+struct NamesScan {
+    // Index label-1; empty for a label that gets no name. UTF-8, CR/LF retained.
+    std::array<std::optional<std::string>, kNameCount> captions;
+    TextEncoding encoding = TextEncoding::kWindows1250;
+    int inputsMarkerLine = 0;   // 0: no inputs marker
+    int outputsMarkerLine = 0;  // 0: no outputs marker
+    std::vector<CutName> cutNames;
+    std::vector<int> longLines;           // lines over 250 bytes, line end included
+    std::vector<int> ignoredInputLines;   // non-blank lines after the 40th input name
+    std::vector<int> ignoredOutputLines;  // non-blank lines after the 24th output name
+};
+
+// Finds the markers and names in `text` (already limited to 5000 bytes and cut at a zero byte).
+NamesScan ScanNames(std::string_view text);
+
+}  // namespace zorvane

@@ -1,0 +1,80 @@
+#include "NamesText.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "NamesLimits.h"
+
+namespace zorvane {
+
+namespace {
+
+// Owns the descriptor of the names file while it is read.
+class FileHandle {
+  public:
+    explicit FileHandle(int fd) : fd_(fd) {}
+    ~FileHandle() {
+        // Only read from, so a failed close loses nothing.
+        if (fd_ >= 0) (void)::close(fd_);
+    }
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+
+    int get() const { return fd_; }
+
+  private:
+    int fd_;
+};
+
+bool IsRegularFile(int fd) {
+    struct stat st {};
+    return ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool IsRegularFile(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+}  // namespace
+
+NamesText TextFromBytes(std::string_view raw) {
+    NamesText text;
+    text.beyondLimit = raw.size() > kTextLimit;
+    std::string_view kept = raw.substr(0, kTextLimit);
+    const std::size_t zero = kept.find('\0');
+    if (zero != std::string_view::npos) {
+        text.zeroByteAt = zero;
+        kept = kept.substr(0, zero);
+    }
+    text.bytes = kept;
+    return text;
+}
+
+NamesText ReadNamesText(int fd) {
+    // One byte past the limit tells whether the file goes on.
+    std::string raw(kTextLimit + 1, '\0');
+    std::size_t got = 0;
+    while (got < raw.size()) {
+        const ssize_t n = ::read(fd, raw.data() + got, raw.size() - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;  // end of file, or an error: keep what was read
+        got += static_cast<std::size_t>(n);
+    }
+    raw.resize(got);
+    return TextFromBytes(raw);
+}
+
+std::optional<NamesText> ReadNamesFile(const std::string& path) {
+    // Opening a device can have effects (a serial port's lines), so it is not even tried; the
+    // file may still change before the open, hence the second check and O_NONBLOCK | O_NOCTTY.
+    if (!IsRegularFile(path)) return std::nullopt;
+    const FileHandle file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (file.get() < 0 || !IsRegularFile(file.get())) return std::nullopt;
+    return ReadNamesText(file.get());
+}
+
+}  // namespace zorvane
