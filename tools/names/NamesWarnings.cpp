@@ -1,0 +1,61 @@
+#include "NamesWarnings.h"
+
+namespace zorvane {
+
+namespace {
+
+void WarnAboutText(const NamesText& text, const NamesScan& scan, std::ostream& out) {
+    if (text.zeroByteAt) {
+        out << "warning: a zero byte at offset " << *text.zeroByteAt
+            << " ends the text; nothing after it is read (a UTF-16 file?)\n";
+    }
+    if (text.beyondLimit) {
+        out << "warning: only the first 5000 bytes are read; the rest of the file is ignored\n";
+    }
+    for (const int line : scan.longLines) {
+        out << "warning: line " << line
+            << " is longer than 250 bytes; it is split and takes more than one place\n";
+    }
+}
+
+void WarnAboutMarkers(const NamesScan& scan, std::ostream& out) {
+    if (scan.inputsMarkerLine == 0) {
+        out << "warning: no inputs marker (a line IN or In): no names are set\n";
+    } else if (scan.outputsMarkerLine == 0) {
+        out << "warning: no outputs marker (a line OUT or Out) after the inputs marker: "
+               "Label41..Label64 stay empty\n";
+    }
+}
+
+void WarnAboutIgnored(const std::vector<int>& lines, const char* what, std::ostream& out) {
+    if (lines.empty()) return;
+    out << "warning: " << lines.size() << " line(s) after the " << what
+        << " name are ignored, the first at line " << lines.front() << "\n";
+}
+
+void WarnAboutNames(const NamesScan& scan, std::ostream& out) {
+    for (const CutName& cut : scan.cutNames) {
+        out << "warning: line " << cut.line << ": the name for Label" << cut.label
+            << " is cut to 12 bytes\n";
+    }
+    WarnAboutIgnored(scan.ignoredInputLines, "40th input", out);
+    WarnAboutIgnored(scan.ignoredOutputLines, "24th output", out);
+}
+
+void Remind(const NamesScan& scan, std::ostream& out) {
+    if (scan.captions[24] || scan.captions[25]) {
+        out << "note: the 25th and 26th input names appear beside lamps 26 and 25\n";
+    }
+    if (scan.encoding == TextEncoding::kUtf8) out << "note: the file is read as UTF-8\n";
+}
+
+}  // namespace
+
+void WriteWarnings(const NamesText& text, const NamesScan& scan, std::ostream& out) {
+    WarnAboutText(text, scan, out);
+    WarnAboutMarkers(scan, out);
+    WarnAboutNames(scan, out);
+    Remind(scan, out);
+}
+
+}  // namespace zorvane
