@@ -72,6 +72,7 @@ class Loop {
         lastResult_ = output_.Send(bytes, deadline);
         switch (lastResult_) {
             case SendResult::Sent:
+                ++report_.sent;
                 return true;
             case SendResult::Dropped:
                 ++report_.dropped;

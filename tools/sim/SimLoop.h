@@ -16,7 +16,8 @@ struct LoopSettings {
 };
 
 struct LoopReport {
-    std::uint64_t frames = 0;    // taken from the source (sent or lost)
+    std::uint64_t frames = 0;    // taken from the source
+    std::uint64_t sent = 0;      // of those, handed to the line
     std::uint64_t dropped = 0;   // the line was busy
     std::uint64_t noReader = 0;  // nobody had the pseudo-terminal open
     std::uint64_t skipped = 0;   // slots passed over after the process was held up

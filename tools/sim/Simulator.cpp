@@ -64,8 +64,8 @@ std::string PaceText(const SimOptions& o) {
 }
 
 std::string Summary(const LoopReport& r) {
-    std::string text = "sent " + std::to_string(r.frames - r.dropped - r.noReader) + " of " +
-                       std::to_string(r.frames) + " frames";
+    std::string text =
+        "sent " + std::to_string(r.sent) + " of " + std::to_string(r.frames) + " frames";
     if (r.noReader > 0) text += ", " + std::to_string(r.noReader) + " while nobody listened";
     if (r.dropped > 0) text += ", " + std::to_string(r.dropped) + " dropped (line busy)";
     if (r.skipped > 0) text += ", " + std::to_string(r.skipped) + " slots skipped (held up)";
