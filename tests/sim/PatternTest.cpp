@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
 #include <string>
 
 #include "Corruption.h"
@@ -8,6 +9,8 @@
 #include "Pace.h"
 #include "Pattern.h"
 #include "PatternFrames.h"
+#include "ReplayFrames.h"
+#include "TempDir.h"
 
 namespace zorvane::sim {
 namespace {
@@ -124,6 +127,35 @@ TEST(Corruption, SameSeedDamagesTheSameFrames) {
     EXPECT_EQ(sa, Stream(b, 500));
     EXPECT_NE(sa, Stream(c, 500));
     EXPECT_EQ(a.corrupted(), b.corrupted());
+}
+
+TEST(Replay, SendsTwelveBytesASlotAndLoopsOnlyWhenAsked) {
+    const simtest::TempDir dir;
+    const std::string capture = "0123456789abcdefghijklmnopqrstu";  // 31 bytes: 12 + 12 + 7
+    std::ofstream(dir.path() + "/cap.bin", std::ios::binary) << capture;
+    for (const bool loop : {false, true}) {
+        std::string error;
+        auto replay = ReplayFrames::Load(dir.path() + "/cap.bin", loop, error);
+        ASSERT_TRUE(replay) << error;
+        std::string sent;
+        std::vector<std::size_t> sizes;
+        for (int i = 0; i < 7; ++i) {
+            const auto slot = replay->Next();
+            sizes.push_back(slot.size());
+            sent.append(slot.begin(), slot.end());
+        }
+        if (loop) {
+            EXPECT_EQ(sizes, (std::vector<std::size_t>{12, 12, 7, 12, 12, 7, 12}));
+            EXPECT_EQ(sent, capture + capture + capture.substr(0, 12));
+        } else {
+            EXPECT_EQ(sizes, (std::vector<std::size_t>{12, 12, 7, 0, 0, 0, 0}));
+            EXPECT_EQ(sent, capture);
+        }
+    }
+    std::ofstream(dir.path() + "/empty.bin");
+    std::string error;
+    EXPECT_FALSE(ReplayFrames::Load(dir.path() + "/empty.bin", true, error));
+    EXPECT_NE(error.find("empty"), std::string::npos);
 }
 
 }  // namespace

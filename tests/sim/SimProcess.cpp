@@ -8,7 +8,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -25,17 +24,6 @@ void CloseFd(int& fd) {
 }
 
 }  // namespace
-
-TempDir::TempDir() {
-    char pattern[] = "/tmp/zorvane-sim-test-XXXXXX";
-    if (!::mkdtemp(pattern)) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
-}
-
-TempDir::~TempDir() {
-    std::error_code ignored;  // a leftover temp dir is harmless
-    std::filesystem::remove_all(path_, ignored);
-}
 
 SimProcess::SimProcess(const std::vector<std::string>& args, const std::string& cwd) {
     int out[2];

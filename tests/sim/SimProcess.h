@@ -7,20 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "TempDir.h"
+
 namespace zorvane::simtest {
-
-// A fresh directory under /tmp, removed with everything in it.
-class TempDir {
-  public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const std::string& path() const { return path_; }
-
-  private:
-    std::string path_;
-};
 
 // zorvane-sim started in `cwd`, its stdout and stderr on pipes; killed if still running at
 // destruction.
