@@ -8,7 +8,7 @@ namespace zorvane::sim {
 namespace {
 
 // Further behind than this (a suspended process, an overloaded machine), the missed slots are
-// given up instead of being sent in a burst: the line never runs faster than its rate.
+// given up instead of being sent in one long burst; the schedule itself stays where it was.
 constexpr Nanos kMaxLag = std::chrono::milliseconds(100);
 // How long one frame may wait for room after its slot before it is dropped. A pty moves bytes
 // to the reader through a kernel work queue, which a busy machine can hold up for milliseconds;
