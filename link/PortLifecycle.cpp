@@ -75,9 +75,8 @@ void PortLifecycle::OfferAnotherPort(const OpenError& error) {
 
 void PortLifecycle::StartReader(std::unique_ptr<ByteSource> port) {
     port_ = std::move(port);
-    handOff_ = std::make_unique<HandOff>([context = &uiContext_](std::function<void()> task) {
-        QMetaObject::invokeMethod(context, std::move(task), Qt::QueuedConnection);
-    });
+    handOff_ = std::make_unique<HandOff>(
+        [queue = &uiQueue_](std::function<void()> task) { queue->Post(std::move(task)); });
     reader_ = std::make_unique<TRead>(*port_, *handOff_,
                                       [this](const TRead& reader) { host_.ShowFrame(reader); });
 }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QObject>
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -11,6 +10,7 @@
 #include "PortHost.h"
 #include "PortOpener.h"
 #include "TRead.h"
+#include "UiTaskQueue.h"
 
 namespace zorvane {
 
@@ -48,7 +48,7 @@ class PortLifecycle {
     PortHost& host_;
     PortOpener& opener_;
     EndApplication endApplication_;
-    QObject uiContext_;  // hand-offs are queued to it; first member, so it goes last
+    UiTaskQueue uiQueue_;  // hand-offs wait here; first member, so it goes last
     std::unique_ptr<HandOff> handOff_;
     std::unique_ptr<ByteSource> port_;
     std::unique_ptr<TRead> reader_;  // last member: stopped before what it uses goes
