@@ -1,0 +1,50 @@
+#pragma once
+
+#include <termios.h>
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <thread>
+
+#include "UniqueFd.h"
+
+namespace zorvane::e2e {
+
+// The eight data bytes of a frame in wire order: D0..D4, E0..E2.
+using FrameData = std::array<std::uint8_t, 8>;
+
+// The 12 bytes on the line: AA D0..D4 C1 AA E0 E1 E2 C2.
+std::array<std::uint8_t, 12> EncodeFrame(const FrameData& data);
+
+// A pseudo-terminal of the test's own: the program gets the slave through a COMn link, the test
+// keeps the master and one slave descriptor (to read the slave's settings at any time).
+class Pty {
+  public:
+    Pty();
+    ~Pty();
+    Pty(const Pty&) = delete;
+    Pty& operator=(const Pty&) = delete;
+
+    bool Ok() const { return slave_.Valid(); }
+    const std::string& SlavePath() const { return slavePath_; }
+    termios Settings() const;
+    bool SetSettings(const termios& tio) const;
+    // Sends `data` from the master, a frame every `periodUs`, until StopStreaming.
+    void StartStreaming(const FrameData& data, int periodUs);
+    void StopStreaming();
+    std::uint64_t FramesSent() const { return sent_; }
+
+  private:
+    void Stream(std::array<std::uint8_t, 12> bytes, int periodUs);
+
+    UniqueFd master_;
+    UniqueFd slave_;
+    std::string slavePath_;
+    std::atomic<bool> stop_{false};
+    std::atomic<std::uint64_t> sent_{0};
+    std::thread streamer_;
+};
+
+}  // namespace zorvane::e2e
