@@ -1,7 +1,5 @@
 #include "PortLifecycle.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
@@ -9,182 +7,133 @@
 
 #include <gtest/gtest.h>
 
-#include "Deadline.h"
-#include "LifecycleFakes.h"
-#include "ModalScript.h"
+#include "FrameEncoder.h"
+#include "LinkTestSupport.h"
 #include "PortGlobals.h"
 #include "TOKRightDlg.h"
-#include "TempCwd.h"
+#include "UiTestSupport.h"
 
 namespace zorvane {
 namespace {
 
 using Strings = std::vector<std::string>;
+using DialogAct = std::function<void(TOKRightDlg&)>;
 
 class PortLifecycleTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        PortChoice = 1;
-        CancelPressed = false;
-    }
-    PortLifecycle MakeLifecycle() {
-        return PortLifecycle(host_, opener_, [this] { ++ends_; });
-    }
-    // Pumps events until `done` or the deadline.
-    static bool PumpUntil(const std::function<bool()>& done, int ms = 3000) {
-        QElapsedTimer timer;
-        timer.start();
-        while (!done() && timer.elapsed() < ms)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        return done();
-    }
+    void SetUp() override { CancelPressed = false; }
 
     test::TempCwd cwd_;  // the dialog maps port names for its tooltips
     test::FakeHost host_;
     test::FakeOpener opener_;
     int ends_ = 0;
+    PortLifecycle lifecycle_{host_, opener_, [this] { ++ends_; }};
 };
 
-struct ChoiceCase {
-    const char* what;
-    std::function<void(TOKRightDlg&)> act;
-    const char* opened;  // nullptr: nothing may be opened
-};
+void Choose(TOKRightDlg& d, QRadioButton* port) {
+    QTest::mouseClick(port, Qt::LeftButton);
+    d.OKBtn->click();
+}
 
 TEST_F(PortLifecycleTest, DialogDecidesWhichPortOpensOrEndsTheProgram) {
-    const ChoiceCase cases[] = {
-        {"OK", [](TOKRightDlg& d) { QTest::mouseClick(d.OKBtn, Qt::LeftButton); }, "COM1"},
-        {"COM3 then OK",
-         [](TOKRightDlg& d) {
-             QTest::mouseClick(d.COM3, Qt::LeftButton);
-             QTest::mouseClick(d.OKBtn, Qt::LeftButton);
-         },
-         "COM3"},
-        {"close box",
+    const std::tuple<const char*, DialogAct, const char*> cases[] = {
+        {"OK", [](TOKRightDlg& d) { d.OKBtn->click(); }, "COM1"},
+        {"COM3, OK", [](TOKRightDlg& d) { Choose(d, d.COM3); }, "COM3"},
+        {"COM2, close box",
          [](TOKRightDlg& d) {
              QTest::mouseClick(d.COM2, Qt::LeftButton);
              d.close();
          },
          "COM2"},
-        {"Cancel", [](TOKRightDlg& d) { QTest::mouseClick(d.CancelBtn, Qt::LeftButton); }, nullptr},
+        {"Cancel", [](TOKRightDlg& d) { d.CancelBtn->click(); }, nullptr},
         {"Esc", [](TOKRightDlg& d) { QTest::keyClick(d.COM1, Qt::Key_Escape); }, nullptr},
     };
-    for (const auto& c : cases) {
-        SetUp();
-        host_.log.clear();
-        opener_.asked.clear();
-        opener_.stream = std::make_unique<std::vector<std::uint8_t>>();  // opens, stays silent
-        ends_ = 0;
+    for (const auto& [what, act, opened] : cases) {
+        CancelPressed = false;
+        test::FakeHost host;
+        test::FakeOpener opener;
+        opener.bytes.emplace();  // opens, stays silent
+        int ends = 0;
         {
-            auto lifecycle = MakeLifecycle();
+            PortLifecycle lifecycle(host, opener, [&ends] { ++ends; });
             test::ModalScript script;
-            script.Then<TOKRightDlg>(c.act);
+            script.Then<TOKRightDlg>(act);
             lifecycle.PortProcedure();
-            EXPECT_EQ(lifecycle.PortOpen(), c.opened != nullptr) << c.what;
+            EXPECT_EQ(lifecycle.PortOpen(), opened != nullptr) << what;
         }
-        EXPECT_EQ(opener_.asked, c.opened ? Strings{c.opened} : Strings{}) << c.what;
-        EXPECT_EQ(ends_, c.opened ? 0 : 1) << c.what;
-        EXPECT_EQ(host_.log, c.opened ? Strings({"pending=0", "pending=0"}) : Strings{"pending=0"})
-            << c.what;
+        EXPECT_EQ(opener.asked, opened ? Strings{opened} : Strings{}) << what;
+        EXPECT_EQ(ends, opened ? 0 : 1) << what;
+        EXPECT_EQ(host.log, opened ? Strings(2, "pending=0") : Strings{"pending=0"}) << what;
     }
 }
 
-TEST_F(PortLifecycleTest, FailedOpeningAsksYesChoosesAgainNoEnds) {
-    opener_.failure = ErrorFromErrno("./COM1 -> /dev/ttyUSB0", EACCES);
-    for (const bool yes : {true, false}) {
-        host_.log.clear();
-        ends_ = 0;
-        auto lifecycle = MakeLifecycle();
-        test::ModalScript script;
-        script.Then<TOKRightDlg>([](TOKRightDlg& d) { d.OKBtn->click(); });
-        script.Then<QMessageBox>([yes](QMessageBox& box) {
+TEST_F(PortLifecycleTest, FailureAsksYesBringsAFreshDialogNoEnds) {
+    opener_.failure = ErrorFromErrno("./COM3 -> /dev/ttyUSB0", EACCES);
+    test::ModalScript script;
+    script.Then<TOKRightDlg>([](TOKRightDlg& d) { Choose(d, d.COM3); })
+        .Then<QMessageBox>([this](QMessageBox& box) {
             EXPECT_EQ(box.text(), QString::fromUtf8("Tento port neexistuje, chcete vybrat jiný"));
             EXPECT_EQ(box.icon(), QMessageBox::Question);
             EXPECT_EQ(box.standardButtons(), QMessageBox::Yes | QMessageBox::No);
-            EXPECT_TRUE(box.informativeText().contains("./COM1 -> /dev/ttyUSB0"));
-            EXPECT_TRUE(box.informativeText().contains("Permission denied"));
+            EXPECT_EQ(box.informativeText().toStdString(), opener_.failure.Reason());
             EXPECT_TRUE(box.informativeText().contains("dialout"));
-            box.button(yes ? QMessageBox::Yes : QMessageBox::No)->click();
-        });
-        lifecycle.PortProcedure();
-
-        EXPECT_EQ(ends_, yes ? 0 : 1);
-        EXPECT_EQ(host_.log,
-                  yes ? Strings({"pending=0", "pending=1", "restart"}) : Strings{"pending=0"});
-        EXPECT_FALSE(lifecycle.PortOpen());
-    }
-}
-
-TEST_F(PortLifecycleTest, DialogAfterAFailureStartsAtCom1) {
-    auto lifecycle = MakeLifecycle();
-    test::ModalScript script;
-    script
-        .Then<TOKRightDlg>([](TOKRightDlg& d) {
-            QTest::mouseClick(d.COM3, Qt::LeftButton);
-            d.OKBtn->click();
+            box.button(QMessageBox::Yes)->click();
         })
-        .Then<QMessageBox>([](QMessageBox& box) { box.button(QMessageBox::Yes)->click(); })
         .Then<TOKRightDlg>([](TOKRightDlg& d) {
             EXPECT_TRUE(d.COM1->isChecked());
             EXPECT_EQ(PortChoice, 1);
-            QTest::mouseClick(d.COM4, Qt::LeftButton);
-            d.OKBtn->click();
+            Choose(d, d.COM4);
         })
         .Then<QMessageBox>([](QMessageBox& box) { box.button(QMessageBox::No)->click(); });
-    lifecycle.PortProcedure();
-    lifecycle.PortProcedure();  // the tick the restarted timer brings
+
+    lifecycle_.PortProcedure();
+    EXPECT_EQ(host_.log, Strings({"pending=0", "pending=1", "restart"}));
+    EXPECT_EQ(ends_, 0);
+    lifecycle_.PortProcedure();  // the tick the restarted timer brings
     EXPECT_EQ(opener_.asked, Strings({"COM3", "COM4"}));
     EXPECT_EQ(ends_, 1);
+    EXPECT_FALSE(lifecycle_.PortOpen());
 }
 
 TEST_F(PortLifecycleTest, FramesShowUntilCloseThenNeverAgain) {
     const WireFrame frame = EncodeFrame({0x01, 0x02, 0x04, 0x08, 0x10}, {0x20, 0x40, 0x80});
-    opener_.stream = std::make_unique<std::vector<std::uint8_t>>(test::WireBytes(frame));
-    auto lifecycle = MakeLifecycle();
+    opener_.bytes.emplace(frame.begin(), frame.end());
     {
         test::ModalScript script;
         script.Then<TOKRightDlg>([](TOKRightDlg& d) { d.OKBtn->click(); });
-        lifecycle.PortProcedure();
+        lifecycle_.PortProcedure();
     }
-    ASSERT_TRUE(PumpUntil([&] { return host_.frames >= 5; }));
-    EXPECT_EQ(host_.lastFrame[0], 0x01);
+    ASSERT_TRUE(test::PumpUntil([&] { return host_.frames >= 5; }));
     EXPECT_EQ(host_.lastFrame[4], 0x10);
-    EXPECT_EQ(host_.lastFrame[8], 0x20);
     EXPECT_EQ(host_.lastFrame[10], 0x80);
 
-    // Leave the reader blocked in the hand-off: the window is not pumping while it closes.
-    QTest::qSleep(20);
+    QTest::qSleep(20);  // not pumping: the reader now waits in the hand-off
     host_.closing = true;
     QElapsedTimer took;
     took.start();
     {
-        test::Deadline guard(std::chrono::seconds(5),
-                             "close procedure with a reader in the hand-off");
-        lifecycle.CloseProcedure();
+        test::Deadline guard(std::chrono::seconds(5), "close with the reader in the hand-off");
+        lifecycle_.CloseProcedure();
     }
     EXPECT_LT(took.elapsed(), 250);
-    QTest::qWait(50);  // anything still queued gets its chance to run
+    QTest::qWait(50);  // whatever was still queued gets its chance
     EXPECT_EQ(host_.framesAfterClose, 0);
-    EXPECT_TRUE(opener_.record->closed);
-    EXPECT_FALSE(opener_.record->closedUnderRead);
-    EXPECT_FALSE(lifecycle.PortOpen());
+    EXPECT_EQ(*opener_.closedUnderRead, 0);
 }
 
 TEST_F(PortLifecycleTest, CloseWithoutAnOpenPortNeitherWaitsNorTouchesOne) {
-    auto lifecycle = MakeLifecycle();
-    QElapsedTimer took;
-    took.start();
-    lifecycle.CloseProcedure();  // before any attempt
-    EXPECT_LT(took.elapsed(), 20);
-    {
-        test::ModalScript script;
-        script.Then<TOKRightDlg>([](TOKRightDlg& d) { d.OKBtn->click(); });
-        script.Then<QMessageBox>([](QMessageBox& box) { box.button(QMessageBox::No)->click(); });
-        lifecycle.PortProcedure();
-    }
-    took.restart();
-    lifecycle.CloseProcedure();  // after a failed attempt
-    EXPECT_LT(took.elapsed(), 20);
+    const auto closeTakes = [this] {
+        QElapsedTimer took;
+        took.start();
+        lifecycle_.CloseProcedure();
+        return took.elapsed();
+    };
+    EXPECT_LT(closeTakes(), 20);  // before any attempt
+    test::ModalScript script;
+    script.Then<TOKRightDlg>([](TOKRightDlg& d) { d.OKBtn->click(); })
+        .Then<QMessageBox>([](QMessageBox& box) { box.button(QMessageBox::No)->click(); });
+    lifecycle_.PortProcedure();
+    EXPECT_LT(closeTakes(), 20);  // after a failed attempt
     EXPECT_EQ(opener_.asked.size(), 1u);
 }
 
