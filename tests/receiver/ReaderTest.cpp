@@ -2,7 +2,6 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QMetaObject>
 #include <QThread>
 #include <atomic>
 #include <chrono>
@@ -15,6 +14,7 @@
 #include "HandOff.h"
 #include "ReaderGlobals.h"
 #include "TRead.h"
+#include "UiTaskQueue.h"
 
 using namespace zorvane;
 using namespace std::chrono_literals;
@@ -66,14 +66,16 @@ class Reader : public testing::Test {
         static char name[] = "reader-test";
         static char* argv[] = {name, nullptr};
         app_ = std::make_unique<QCoreApplication>(argc, argv);
+        queue_ = std::make_unique<UiTaskQueue>();
     }
-    static void TearDownTestSuite() { app_.reset(); }
+    static void TearDownTestSuite() {
+        queue_.reset();
+        app_.reset();
+    }
 
     // Runs queued calls on this (the test's) thread, standing in for the user-interface thread.
     static HandOff::Poster UiPoster() {
-        return [](std::function<void()> fn) {
-            QMetaObject::invokeMethod(app_.get(), std::move(fn), Qt::QueuedConnection);
-        };
+        return [](std::function<void()> fn) { queue_->Post(std::move(fn)); };
     }
     // Pumps events until `done` or the deadline; false on time-out.
     template <typename Pred>
@@ -88,8 +90,10 @@ class Reader : public testing::Test {
     }
 
     static std::unique_ptr<QCoreApplication> app_;
+    static std::unique_ptr<UiTaskQueue> queue_;
 };
 std::unique_ptr<QCoreApplication> Reader::app_;
+std::unique_ptr<UiTaskQueue> Reader::queue_;
 
 TEST_F(Reader, ShowsEveryFrameInOrderOnTheUiThreadWhileTheReaderWaits) {
     constexpr int kFrames = 200;
