@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <fstream>
@@ -17,7 +18,10 @@ struct ToolRun {
 
 // Runs zorvane-decode with `args`, feeding `input` through a file; stderr is discarded.
 ToolRun Decode(const std::string& args, const std::vector<std::uint8_t>& input = {}) {
-    const std::string inPath = testing::TempDir() + "decode-input.bin";
+    // One file per test: CTest runs the cases in parallel.
+    const auto* test = testing::UnitTest::GetInstance()->current_test_info();
+    const std::string inPath = testing::TempDir() + "decode-" + test->name() + "-" +
+                               std::to_string(getpid()) + ".bin";
     std::ofstream(inPath, std::ios::binary)
         .write(reinterpret_cast<const char*>(input.data()),
                static_cast<std::streamsize>(input.size()));
@@ -29,6 +33,7 @@ ToolRun Decode(const std::string& args, const std::vector<std::uint8_t>& input =
     for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;)
         run.out.append(buf, n);
     run.status = WEXITSTATUS(pclose(p));
+    std::remove(inPath.c_str());
     return run;
 }
 
