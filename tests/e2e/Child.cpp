@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -42,7 +43,10 @@ std::vector<char*> Pointers(std::vector<std::string>& strings) {
 }
 
 // Runs in the forked child: only async-signal-safe calls until exec.
-[[noreturn]] void ExecChild(const ChildSpec& spec, char* const* argv, char* const* envp) {
+[[noreturn]] void ExecChild(const ChildSpec& spec, pid_t parent, char* const* argv,
+                            char* const* envp) {
+    // A test killed by its time-out takes its server, program and transmitter with it.
+    if (::prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || ::getppid() != parent) ::_exit(126);
     if (!spec.cwd.empty() && ::chdir(spec.cwd.c_str()) != 0) ::_exit(126);
     const int out = ::open(spec.outputFile.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
     if (out < 0 || ::dup2(out, STDOUT_FILENO) < 0 || ::dup2(out, STDERR_FILENO) < 0) ::_exit(126);
@@ -63,8 +67,9 @@ Child::Child(const ChildSpec& spec) {
     std::vector<std::string> env = MergedEnvironment(spec.env);
     std::vector<char*> argv = Pointers(args);
     std::vector<char*> envp = Pointers(env);
+    const pid_t parent = ::getpid();
     pid_ = ::fork();
-    if (pid_ == 0) ExecChild(spec, argv.data(), envp.data());
+    if (pid_ == 0) ExecChild(spec, parent, argv.data(), envp.data());
 }
 
 Child::~Child() {

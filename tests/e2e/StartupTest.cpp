@@ -1,4 +1,6 @@
 // Before the port is open: the names message, the port dialog, a port that is not there.
+#include <algorithm>
+
 #include "E2eFixture.h"
 #include "Poll.h"
 #include "ProcessFds.h"
@@ -15,9 +17,18 @@ TEST_F(StartupTest, MissingNamesIniIsReportedBeforeThePortDialog) {
     StartProgram();
     const auto box = WaitForMessageBox();
     ASSERT_TRUE(box) << "no message box; windows: " << Describe(x_->Visible());
-    // The timer that opens the dialog starts only once the message is gone: 40 ms after that.
-    EXPECT_FALSE(PollUntil(300ms, [&] { return PortDialogShown(); }))
-        << "the port dialog came while the message was up";
+    // The message comes while the window is being created: before it is shown, and before the
+    // timer that opens the dialog (40 ms after the message is gone) starts.
+    EXPECT_FALSE(PollUntil(300ms,
+                           [&] {
+                               for (const TopWindow& w : x_->Visible())
+                                   if (w.title == "Choose port" ||
+                                       (w.title == "Zorvane" && !w.dialog))
+                                       return true;
+                               return false;
+                           }))
+        << "the port dialog or the main window came while the message was up: "
+        << Describe(x_->Visible());
     ASSERT_TRUE(keys_->Press(box->id, {"Return"}));
     const auto dialog = WaitForPortDialog();
     ASSERT_TRUE(dialog) << "no dialog after the message; windows: " << Describe(x_->Visible());
@@ -41,13 +52,36 @@ TEST_F(StartupTest, MissingNamesIniIsReportedBeforeThePortDialog) {
               "");
 }
 
+TEST_F(StartupTest, ClosingTheDialogByItsCloseBoxOpensTheChosenPort) {
+    ASSERT_TRUE(dir_.Write("names.ini", SampleNames()));
+    StartSimOnCom1(kPattern);
+    StartProgram();
+    const auto dialog = WaitForPortDialog();
+    ASSERT_TRUE(dialog) << "no dialog; windows: " << Describe(x_->Visible());
+    ASSERT_TRUE(x_->RequestClose(dialog->id));
+    const auto main = WaitForMainWindow();
+    ASSERT_TRUE(main);
+    EXPECT_EQ(WaitForForm(main->id,
+                          [&](const Form1View& view) {
+                              std::string problem = view.LampMismatches(ParseHex16(kPattern));
+                              if (view.Indicator() != Form1View::Link::Alive)
+                                  problem += " prijem not green";
+                              return problem;
+                          }),
+              "")
+        << "closing the dialog did not go on with COM1";
+}
+
 // A port whose COM2 link dangles: chosen with the keyboard, it cannot be opened.
 class MissingPortTest : public E2eTest {
   protected:
     // Chooses COM2 with the keys a person would use and waits for the question.
     std::optional<TopWindow> ChooseCom2AndWaitForQuestion() {
         EXPECT_TRUE(dir_.Write("names.ini", SampleNames()));
-        StartSimOnCom1(kPattern);  // reachable: choosing it by mistake shows no question
+        StartSimOnCom1(kPattern);
+        // Every other port reaches the transmitter: choosing one by mistake shows no question.
+        EXPECT_TRUE(dir_.Link(3, "sim-pty"));
+        EXPECT_TRUE(dir_.Link(4, "sim-pty"));
         StartProgram();
         const auto dialog = WaitForPortDialog();
         EXPECT_TRUE(dialog) << "no dialog; windows: " << Describe(x_->Visible());
