@@ -1,0 +1,47 @@
+#include "HandOffClock.h"
+
+#include <pthread.h>
+
+#include <utility>
+
+namespace zorvane::bench {
+
+void HandOffLog::Add(double micros) {
+    std::lock_guard lock(mutex_);
+    micros_.push_back(micros);
+}
+
+std::vector<double> HandOffLog::Take() {
+    std::lock_guard lock(mutex_);
+    return std::exchange(micros_, {});
+}
+
+void HandOffLog::NoteReaderThread() {
+    if (::pthread_getcpuclockid(::pthread_self(), &readerClock_) == 0)
+        haveReader_.store(true, std::memory_order_release);
+}
+
+std::chrono::nanoseconds HandOffLog::ReaderCpu() const {
+    timespec ts{};
+    if (!haveReader_.load(std::memory_order_acquire) || ::clock_gettime(readerClock_, &ts) != 0)
+        return {};
+    return std::chrono::seconds(ts.tv_sec) + std::chrono::nanoseconds(ts.tv_nsec);
+}
+
+bool HandOffClock::ReadByte(std::uint8_t& out) {
+    if (first_) {
+        first_ = false;
+        log_.NoteReaderThread();
+    }
+    const auto now = std::chrono::steady_clock::now();
+    const std::uint64_t shown = tally_.ShownSoFar();
+    if (shown != shownBefore_) {
+        shownBefore_ = shown;
+        log_.Add(std::chrono::duration<double, std::micro>(now - lastByte_).count());
+    }
+    const bool got = port_->ReadByte(out);
+    if (got) lastByte_ = std::chrono::steady_clock::now();
+    return got;
+}
+
+}  // namespace zorvane::bench

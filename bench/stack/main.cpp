@@ -1,0 +1,178 @@
+// zorvane-bench: the whole monitor under load, one line per figure on stdout; details as
+// "# " lines on stderr. Figures only, no pass/fail.
+#include <unistd.h>
+
+#include <QApplication>
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <exception>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "DecodeFigure.h"
+#include "StackBench.h"
+#include "StartupFigure.h"
+
+using namespace zorvane;
+using namespace std::chrono_literals;
+
+namespace {
+
+// 57600 baud, 11 bits a character, 12 characters a frame.
+constexpr double kLineFramesPerSecond = 57600.0 / (11.0 * 12.0);
+
+struct Settings {
+    std::chrono::milliseconds lineRun = 30s;
+    std::chrono::milliseconds maxRun = 10s;
+    std::chrono::milliseconds idleRun = 10s;
+    std::size_t decodeBytes = std::size_t{64} << 20;
+    int startupRuns = 5;
+    bool bytePaced = false;
+    std::string only;  // one figure alone (for profiling); empty: all
+    bool Wants(const char* figure) const { return only.empty() || only == figure; }
+};
+
+const char kUsage[] =
+    "usage: zorvane-bench [--quick] [--byte-paced] [--only FIGURE]\n"
+    "  Runs the monitor (pseudo-terminal port, reader thread, hand-off, main window offscreen)\n"
+    "  against a sender thread and prints line-rate, max-rate, handoff, decode, startup and\n"
+    "  idle-cpu figures. Takes about 70 s; startup needs Xvfb.\n"
+    "  --quick       short runs (3 s at line rate, 2 s unpaced, 2 s idle): a smoke run\n"
+    "  --byte-paced  at line rate, send byte by byte (one every 191 us) instead of whole frames\n"
+    "  --only FIGURE line-rate (with handoff), max-rate, idle-cpu, decode or startup alone\n";
+
+bool ParseArgs(int argc, char** argv, Settings& s) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--quick") == 0) {
+            s.lineRun = 3s;
+            s.maxRun = 2s;
+            s.idleRun = 2s;
+            s.startupRuns = 2;
+        } else if (std::strcmp(argv[i], "--byte-paced") == 0) {
+            s.bytePaced = true;
+        } else if (std::strcmp(argv[i], "--only") == 0 && i + 1 < argc) {
+            s.only = argv[++i];
+        } else {
+            std::fputs(kUsage, std::strcmp(argv[i], "--help") == 0 ? stdout : stderr);
+            return false;
+        }
+    }
+    return true;
+}
+
+double Percentile(std::vector<double> v, double p) {
+    if (v.empty()) return 0;
+    std::sort(v.begin(), v.end());
+    return v[std::min(v.size() - 1, static_cast<std::size_t>(p * static_cast<double>(v.size())))];
+}
+
+void Figure(const char* format, auto... values) {
+    std::printf(format, values...);
+    std::fflush(stdout);
+}
+
+void Detail(const char* format, auto... values) {
+    std::fprintf(stderr, format, values...);
+}
+
+void Details(const char* what, const bench::StreamResult& r) {
+    Detail(
+        "# %s: %.0f frames/s over %.2f s, bad=%llu, monitor cpu=%.1f%% (ui %.1f%%, reader "
+        "%.1f%%), sender cpu=%.1f%%, ShowFrame mean %.1f us, sender worst lag %.2f ms, "
+        "handoff median %.1f us p99 %.1f us\n",
+        what, r.FramesPerSecond(), std::chrono::duration<double>(r.wall).count(),
+        static_cast<unsigned long long>(r.bad), r.monitorCpuPercent, r.uiCpuPercent,
+        r.readerCpuPercent, r.senderCpuPercent, r.showFrameMicros,
+        std::chrono::duration<double, std::milli>(r.worstSenderLag).count(),
+        Percentile(r.handOffMicros, 0.5), Percentile(r.handOffMicros, 0.99));
+}
+
+std::string ProgramNextToUs(const char* name) {
+    return (std::filesystem::read_symlink("/proc/self/exe").parent_path() / name).string();
+}
+
+void Startup(const Settings& s) {
+    const auto result =
+        bench::MeasureStartup(ProgramNextToUs("zorvane"), ZORVANE_EXAMPLE_NAMES, s.startupRuns);
+    std::vector<double> window;
+    for (const auto& run : result.runs) {
+        Detail("# startup run: main window %.1f ms, port dialog %.1f ms\n", run.windowMs,
+               run.dialogMs);
+        if (run.windowMs >= 0) window.push_back(run.windowMs);
+    }
+    if (window.empty()) {
+        Figure("startup: not measured (%s)\n",
+               result.error.empty() ? "the window never appeared" : result.error.c_str());
+        return;
+    }
+    Figure("startup: %.0f ms\n", Percentile(window, 0.5));
+}
+
+// The figures that need the whole stack; each its own run on one open port.
+bool StackFigures(const Settings& s, double& idle, std::vector<double>& handOffs) {
+    bench::StackBench stack(ZORVANE_EXAMPLE_NAMES);
+    if (!stack.Open()) {
+        std::fputs("zorvane-bench: the port did not open\n", stderr);
+        return false;
+    }
+    if (s.Wants("line-rate")) {
+        stress::SendPlan line;
+        line.framesPerSecond = kLineFramesPerSecond;
+        line.spreadBytes = s.bytePaced;
+        const auto r = stack.Stream(line, s.lineRun);
+        Figure("line-rate: sent=%llu shown=%llu lost=%llu cpu=%.1f%% rss=%.1f MiB\n",
+               static_cast<unsigned long long>(r.sent), static_cast<unsigned long long>(r.shown),
+               static_cast<unsigned long long>(r.lost), r.monitorCpuPercent, r.rssMiB);
+        Details("line-rate", r);
+        // Taken at line rate: the round trip the monitor sees in service.
+        handOffs = r.handOffMicros;
+    }
+    if (s.Wants("idle-cpu")) idle = stack.IdleCpuPercent(s.idleRun);
+    if (s.Wants("max-rate")) {
+        const auto r = stack.Stream(stress::SendPlan{}, s.maxRun);
+        Figure("max-rate: %.0f frames/s lost=%llu\n", r.FramesPerSecond(),
+               static_cast<unsigned long long>(r.lost));
+        Details("max-rate", r);
+    }
+    return true;
+}
+
+int Run(const Settings& s) {
+    double idle = 0;
+    std::vector<double> handOffs;
+    if ((s.Wants("line-rate") || s.Wants("idle-cpu") || s.Wants("max-rate")) &&
+        !StackFigures(s, idle, handOffs))
+        return 1;
+    if (s.Wants("line-rate"))
+        Figure("handoff: median %.1f us, p99 %.1f us\n", Percentile(handOffs, 0.5),
+               Percentile(handOffs, 0.99));
+    if (s.Wants("decode")) {
+        const auto decode = bench::MeasureDecode(s.decodeBytes);
+        Figure("decode: %.0f MB/s\n", decode.megabytesPerSecond);
+        Detail("# decode: %llu of %llu frames completed\n",
+               static_cast<unsigned long long>(decode.frames),
+               static_cast<unsigned long long>(decode.expected));
+    }
+    if (s.Wants("startup")) Startup(s);
+    if (s.Wants("idle-cpu")) Figure("idle-cpu: %.2f%%\n", idle);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Settings settings;
+    if (!ParseArgs(argc, argv, settings))
+        return argc > 1 && std::strcmp(argv[1], "--help") == 0 ? 0 : 2;
+    // The window is real but needs no screen.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    try {
+        return Run(settings);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "zorvane-bench: %s\n", e.what());
+        return 1;
+    }
+}
