@@ -55,6 +55,7 @@ void E2eTest::SetUp() {
 }
 
 void E2eTest::TearDown() {
+    if (!HasFailure()) CloseProgramLikeAUser();
     if (HasFailure() && xvfb_ && xvfb_->Ok()) {
         const std::string dir = ZORVANE_E2E_ARTIFACTS;
         std::filesystem::create_directories(dir);
@@ -74,6 +75,21 @@ void E2eTest::TearDown() {
     keys_.reset();
     x_.reset();
     xvfb_.reset();
+}
+
+void E2eTest::CloseProgramLikeAUser() {
+    if (!program_ || program_->Exited()) return;
+    const std::vector<TopWindow> windows = x_->Visible();
+    for (const TopWindow& w : windows)
+        if (w.dialog) return;  // a modal window is up: the main window takes no close request
+    for (const TopWindow& w : windows) {
+        if (w.title != "Zorvane") continue;
+        ASSERT_TRUE(x_->RequestClose(w.id));
+        ASSERT_TRUE(program_->WaitExit(kExit)) << "still running after the window was closed";
+        // A sanitizer's report at exit shows here as a non-zero status.
+        EXPECT_EQ(program_->ExitStatus(), 0) << "after closing the window";
+        return;
+    }
 }
 
 void E2eTest::StartSimOnCom1(const std::string& pattern) {

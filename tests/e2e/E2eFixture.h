@@ -26,7 +26,8 @@ inline constexpr auto kAppear = 15s;
 inline constexpr auto kExit = 5s;
 
 // Each test: its own X server, its own directory with COM1..COM4 links, the real zorvane.
-// Teardown ends the program first, then the transmitter, then the server.
+// Teardown closes the program's window as a user would (or kills it), then ends the
+// transmitter, then the server.
 class E2eTest : public ::testing::Test {
   protected:
     void SetUp() override;
@@ -36,6 +37,8 @@ class E2eTest : public ::testing::Test {
     void StartSimOnCom1(const std::string& pattern);
     void StopSim();
     void StartProgram();
+    // Closes the main window when nothing modal is up, and expects a clean exit.
+    void CloseProgramLikeAUser();
 
     // The first mapped window `match` accepts, within `limit`.
     std::optional<TopWindow> WaitForWindow(const std::function<bool(const TopWindow&)>& match,
