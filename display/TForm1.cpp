@@ -70,6 +70,10 @@ QLineEdit* MakeEdit(QWidget* parent, const char* name, const QRect& geometry) {
     edit->setObjectName(QString::fromLatin1(name));
     edit->setGeometry(geometry);
     edit->setEnabled(false);  // shows text, takes no input
+    // The hex bytes are what technicians read: keep them in full contrast though disabled.
+    QPalette pal = edit->palette();
+    pal.setColor(QPalette::Disabled, QPalette::Text, pal.color(QPalette::Active, QPalette::Text));
+    edit->setPalette(pal);
     return edit;
 }
 
