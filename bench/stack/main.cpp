@@ -1,11 +1,9 @@
 // zorvane-bench: the whole monitor under load, one line per figure on stdout; details as
 // "# " lines on stderr. Figures only, no pass/fail.
-#include <unistd.h>
-
 #include <QApplication>
 #include <algorithm>
+#include <cstdarg>
 #include <cstdio>
-#include <cstring>
 #include <exception>
 #include <filesystem>
 #include <string>
@@ -38,28 +36,36 @@ const char kUsage[] =
     "usage: zorvane-bench [--quick] [--byte-paced] [--only FIGURE]\n"
     "  Runs the monitor (pseudo-terminal port, reader thread, hand-off, main window offscreen)\n"
     "  against a sender thread and prints line-rate, max-rate, handoff, decode, startup and\n"
-    "  idle-cpu figures. Takes about 70 s; startup needs Xvfb.\n"
+    "  idle-cpu figures. Takes about a minute; startup needs Xvfb.\n"
     "  --quick       short runs (3 s at line rate, 2 s unpaced, 2 s idle): a smoke run\n"
     "  --byte-paced  at line rate, send byte by byte (one every 191 us) instead of whole frames\n"
     "  --only FIGURE line-rate (with handoff), max-rate, idle-cpu, decode or startup alone\n";
 
-bool ParseArgs(int argc, char** argv, Settings& s) {
+enum class Parsed { Run, Help, Error };
+
+bool KnownFigure(const std::string& name) {
+    for (const char* f : {"line-rate", "max-rate", "idle-cpu", "decode", "startup"})
+        if (name == f) return true;
+    return false;
+}
+
+Parsed ParseArgs(int argc, char** argv, Settings& s) {
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--quick") == 0) {
+        const std::string arg = argv[i];
+        if (arg == "--quick") {
             s.lineRun = 3s;
             s.maxRun = 2s;
             s.idleRun = 2s;
             s.startupRuns = 2;
-        } else if (std::strcmp(argv[i], "--byte-paced") == 0) {
+        } else if (arg == "--byte-paced") {
             s.bytePaced = true;
-        } else if (std::strcmp(argv[i], "--only") == 0 && i + 1 < argc) {
+        } else if (arg == "--only" && i + 1 < argc && KnownFigure(argv[i + 1])) {
             s.only = argv[++i];
         } else {
-            std::fputs(kUsage, std::strcmp(argv[i], "--help") == 0 ? stdout : stderr);
-            return false;
+            return arg == "--help" ? Parsed::Help : Parsed::Error;
         }
     }
-    return true;
+    return Parsed::Run;
 }
 
 double Percentile(std::vector<double> v, double p) {
@@ -68,13 +74,21 @@ double Percentile(std::vector<double> v, double p) {
     return v[std::min(v.size() - 1, static_cast<std::size_t>(p * static_cast<double>(v.size())))];
 }
 
-void Figure(const char* format, auto... values) {
-    std::printf(format, values...);
+// A figure line on stdout, at once (a long run shows its figures as they come).
+__attribute__((format(printf, 1, 2))) void Figure(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    std::vprintf(format, args);
+    va_end(args);
     std::fflush(stdout);
 }
 
-void Detail(const char* format, auto... values) {
-    std::fprintf(stderr, format, values...);
+// A detail line ("# ...") on stderr.
+__attribute__((format(printf, 1, 2))) void Detail(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    std::vfprintf(stderr, format, args);
+    va_end(args);
 }
 
 void Details(const char* what, const bench::StreamResult& r) {
@@ -164,8 +178,16 @@ int Run(const Settings& s) {
 
 int main(int argc, char** argv) {
     Settings settings;
-    if (!ParseArgs(argc, argv, settings))
-        return argc > 1 && std::strcmp(argv[1], "--help") == 0 ? 0 : 2;
+    switch (ParseArgs(argc, argv, settings)) {
+        case Parsed::Help:
+            std::fputs(kUsage, stdout);
+            return 0;
+        case Parsed::Error:
+            std::fputs(kUsage, stderr);
+            return 2;
+        case Parsed::Run:
+            break;
+    }
     // The window is real but needs no screen.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
