@@ -116,9 +116,18 @@ SerialPort::~SerialPort() {
 }
 
 bool SerialPort::ReadByte(std::uint8_t& out) {
+    if (next_ < filled_) {
+        out = buffer_[next_++];
+        return true;
+    }
     for (;;) {
-        const ssize_t n = ::read(fd_.Get(), &out, 1);
-        if (n == 1) return true;
+        const ssize_t n = ::read(fd_.Get(), buffer_.data(), buffer_.size());
+        if (n > 0) {
+            filled_ = static_cast<std::size_t>(n);
+            next_ = 1;
+            out = buffer_[0];
+            return true;
+        }
         if (n < 0 && errno == EINTR) continue;
         // Time-out, hangup or error alike: the reader waits out the rest of the time-out.
         return false;

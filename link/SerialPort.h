@@ -3,6 +3,7 @@
 #include <sys/types.h>
 #include <termios.h>
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -54,6 +55,11 @@ class SerialPort final : public ByteSource {
     SerialPort(UniqueFd fd, std::string device, SavedTimeouts saved);
 
     UniqueFd fd_;
+    // What one read() brought, handed out a byte at a time: a system call per burst, not per
+    // byte, keeps the reader's CPU low at the line rate.
+    std::array<std::uint8_t, 256> buffer_{};
+    std::size_t next_ = 0;
+    std::size_t filled_ = 0;
     std::string device_;
     SavedTimeouts saved_;
 };

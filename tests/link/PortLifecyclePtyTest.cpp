@@ -91,7 +91,8 @@ TEST_F(PortLifecyclePtyTest, FramesShowAndClosingWhileTheyStreamNeverHangs) {
         EXPECT_EQ(pty_.Settings().c_cc[VMIN], 3) << cycle;
         EXPECT_EQ(pty_.Settings().c_cc[VTIME], 4) << cycle;
     }
-    EXPECT_LT(slowest, 250);
+    // A hang would show in seconds; sanitizer builds on a busy machine take a few hundred ms.
+    EXPECT_LT(slowest, 1000);
     EXPECT_EQ(ends_, 0);
     std::cout << "slowest close while streaming, " << kCycles << " cycles: " << slowest << " ms\n";
 }

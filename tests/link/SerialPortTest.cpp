@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "LinkTestSupport.h"
 #include "PortName.h"
 
@@ -115,6 +117,16 @@ TEST_F(SerialPortTest, ReadByteDeliversBytesThenTimesOutThenSeesHangupAtOnce) {
     for (const std::uint8_t expected : sent) {
         ASSERT_TRUE(opened.port->ReadByte(byte));
         EXPECT_EQ(byte, expected);
+    }
+    // A burst longer than one read takes arrives whole and in order.
+    std::vector<std::uint8_t> burst(700);
+    for (std::size_t i = 0; i < burst.size(); ++i)
+        burst[i] = static_cast<std::uint8_t>(i * 7);
+    ASSERT_EQ(::write(pty_.Master(), burst.data(), burst.size()),
+              static_cast<ssize_t>(burst.size()));
+    for (std::size_t i = 0; i < burst.size(); ++i) {
+        ASSERT_TRUE(opened.port->ReadByte(byte)) << i;
+        ASSERT_EQ(byte, burst[i]) << i;
     }
 
     auto started = Clock::now();

@@ -136,7 +136,8 @@ TEST_F(Reader, CancelReleasesAReaderBlockedInTheHandOff) {
     const auto started = std::chrono::steady_clock::now();
     handOff.Cancel();
     EXPECT_TRUE(reader.WaitFor(250ms));
-    EXPECT_LT(std::chrono::steady_clock::now() - started, 50ms);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 100ms)
+        << "released at once, not after a read";
     PumpUntil([] { return false; }, 50ms);  // the stale queued call must not run
     EXPECT_EQ(shows, 0);
 }
@@ -160,7 +161,7 @@ TEST_F(Reader, StopsWithinOneReadTimeoutWhenIdle) {
     const auto started = std::chrono::steady_clock::now();
     reader.Terminate();
     EXPECT_TRUE(reader.WaitFor(250ms));
-    EXPECT_LE(std::chrono::steady_clock::now() - started, kReadTimeout + 30ms);
+    EXPECT_LE(std::chrono::steady_clock::now() - started, kReadTimeout + 100ms);
 }
 
 TEST_F(Reader, AFailingPortIsRetriedOncePerReadTimeoutNotInALoop) {
@@ -171,10 +172,11 @@ TEST_F(Reader, AFailingPortIsRetriedOncePerReadTimeoutNotInALoop) {
         std::this_thread::sleep_for(1s);
         const auto started = std::chrono::steady_clock::now();
         reader.Terminate();
-        EXPECT_TRUE(reader.WaitFor(20ms)) << "the padding wait must end on a stop request";
-        EXPECT_LT(std::chrono::steady_clock::now() - started, 20ms);
+        EXPECT_TRUE(reader.WaitFor(80ms)) << "the padding wait must end on a stop request";
+        EXPECT_LT(std::chrono::steady_clock::now() - started, 80ms);
     }
-    EXPECT_GE(source.attempts, 9);
+    // One attempt per time-out: 10 in a second (fewer on a slow machine), never a spin.
+    EXPECT_GE(source.attempts, 5);
     EXPECT_LE(source.attempts, 11);
 }
 
