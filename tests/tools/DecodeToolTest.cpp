@@ -20,8 +20,8 @@ struct ToolRun {
 ToolRun Decode(const std::string& args, const std::vector<std::uint8_t>& input = {}) {
     // One file per test: CTest runs the cases in parallel.
     const auto* test = testing::UnitTest::GetInstance()->current_test_info();
-    const std::string inPath = testing::TempDir() + "decode-" + test->name() + "-" +
-                               std::to_string(getpid()) + ".bin";
+    const std::string inPath =
+        testing::TempDir() + "decode-" + test->name() + "-" + std::to_string(getpid()) + ".bin";
     std::ofstream(inPath, std::ios::binary)
         .write(reinterpret_cast<const char*>(input.data()),
                static_cast<std::streamsize>(input.size()));
