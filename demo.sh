@@ -36,6 +36,10 @@ display=:$((90 + RANDOM % 100))
 Xvfb "$display" -noreset -screen 0 1024x768x24 >/dev/null 2>&1 &
 pids+=($!)
 export DISPLAY=$display
+if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
+  export XDG_RUNTIME_DIR=$top/demo/.runtime
+  mkdir -p -m 0700 "$XDG_RUNTIME_DIR"
+fi
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 
 "$top/build/bin/zorvane" &
