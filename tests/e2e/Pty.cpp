@@ -6,26 +6,11 @@
 
 #include <cerrno>
 #include <chrono>
-#include <numeric>
 
 namespace zorvane::e2e {
 
-std::array<std::uint8_t, 12> EncodeFrame(const FrameData& d) {
-    const auto sum = [](auto first, auto last) {
-        return static_cast<std::uint8_t>(std::accumulate(first, last, 0) & 0xFF);
-    };
-    return {0xAA,
-            d[0],
-            d[1],
-            d[2],
-            d[3],
-            d[4],
-            sum(d.begin(), d.begin() + 5),
-            0xAA,
-            d[5],
-            d[6],
-            d[7],
-            sum(d.begin() + 5, d.end())};
+WireFrame EncodeFrame(const FrameData& d) {
+    return zorvane::EncodeFrame({d[0], d[1], d[2], d[3], d[4]}, {d[5], d[6], d[7]});
 }
 
 Pty::Pty() {
@@ -65,7 +50,7 @@ void Pty::StopStreaming() {
     if (streamer_.joinable()) streamer_.join();
 }
 
-void Pty::Stream(std::array<std::uint8_t, 12> bytes, int periodUs) {
+void Pty::Stream(WireFrame bytes, int periodUs) {
     auto next = std::chrono::steady_clock::now();
     std::size_t offset = 0;
     while (!stop_) {

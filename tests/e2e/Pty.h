@@ -8,6 +8,7 @@
 #include <string>
 #include <thread>
 
+#include "FrameEncoder.h"
 #include "UniqueFd.h"
 
 namespace zorvane::e2e {
@@ -15,8 +16,8 @@ namespace zorvane::e2e {
 // The eight data bytes of a frame in wire order: D0..D4, E0..E2.
 using FrameData = std::array<std::uint8_t, 8>;
 
-// The 12 bytes on the line: AA D0..D4 C1 AA E0 E1 E2 C2.
-std::array<std::uint8_t, 12> EncodeFrame(const FrameData& data);
+// The 12 bytes on the line for these data bytes.
+WireFrame EncodeFrame(const FrameData& data);
 
 // A pseudo-terminal of the test's own: the program gets the slave through a COMn link, the test
 // keeps the master and one slave descriptor (to read the slave's settings at any time).
@@ -37,7 +38,7 @@ class Pty {
     std::uint64_t FramesSent() const { return sent_; }
 
   private:
-    void Stream(std::array<std::uint8_t, 12> bytes, int periodUs);
+    void Stream(WireFrame bytes, int periodUs);
 
     UniqueFd master_;
     UniqueFd slave_;
