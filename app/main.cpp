@@ -3,26 +3,38 @@
 #include <QMessageBox>
 #include <exception>
 
-#include "FormPortHost.h"
-#include "PortGlobals.h"
+#include "MainWindow.h"
+#include "PortHost.h"
 #include "PortLifecycle.h"
 #include "PortOpener.h"
-#include "TForm1.h"
 
 namespace {
 
-void Run() {
-    using namespace zorvane;
-    TForm1::Hooks hooks;
-    hooks.clearCancelPressed = [] { CancelPressed = false; };
-    TForm1 form(hooks);  // FormCreate: names.ini, then Timer1
-    FormPortHost host(form);
+using namespace zorvane;
+
+// Lets the port lifecycle reach the main window without link/ knowing about display/.
+class WindowPortHost final : public PortHost {
+  public:
+    explicit WindowPortHost(MainWindow& window) : window_(window) {}
+    void ShowFrame(const Frame& frame, const std::string& statusLine) override {
+        window_.ShowFrame(frame, statusLine);
+    }
+    void ChooseAnotherPortLater() override { window_.ChooseAnotherPortLater(); }
+    QWidget* DialogParent() override { return &window_; }
+
+  private:
+    MainWindow& window_;
+};
+
+int Run() {
+    MainWindow window;  // names.ini first, then the watchdog's first tick opens the port dialog
+    WindowPortHost host(window);
     SystemPortOpener opener;
     PortLifecycle lifecycle(host, opener);
-    form.SetPortProcedure([&lifecycle] { lifecycle.PortProcedure(); });
-    form.SetCloseProcedure([&lifecycle] { lifecycle.CloseProcedure(); });
-    form.show();
-    QApplication::exec();
+    window.SetPortProcedure([&lifecycle] { lifecycle.ChooseAndOpenPort(); });
+    window.SetCloseProcedure([&lifecycle] { lifecycle.Close(); });
+    window.show();
+    return QApplication::exec();
 }
 
 }  // namespace
@@ -31,10 +43,10 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Zorvane");
     try {
-        Run();
+        return Run();
     } catch (const std::exception& e) {
         QMessageBox::critical(nullptr, QApplication::applicationName(),
                               QString::fromLocal8Bit(e.what()));
+        return 1;
     }
-    return 0;
 }

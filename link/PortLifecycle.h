@@ -9,7 +9,7 @@
 #include "PortError.h"
 #include "PortHost.h"
 #include "PortOpener.h"
-#include "TRead.h"
+#include "ReaderThread.h"
 #include "UiTaskQueue.h"
 
 namespace zorvane {
@@ -33,11 +33,12 @@ class PortLifecycle {
     PortLifecycle(const PortLifecycle&) = delete;
     PortLifecycle& operator=(const PortLifecycle&) = delete;
 
-    // Timer1Timer runs this while PortSelectPending is set.
-    void PortProcedure();
-    // FormClose runs this. Stops the reader, then restores the port's time-outs and closes it;
-    // without an open port it does nothing.
-    void CloseProcedure();
+    // The watchdog's tick runs this while a port is still to be chosen: the dialog, then the
+    // opening, or the question whether to choose another port.
+    void ChooseAndOpenPort();
+    // The window's close runs this. Stops the reader, then restores the port's time-outs and
+    // closes it; without an open port it does nothing.
+    void Close();
 
     bool PortOpen() const { return port_ != nullptr; }
 
@@ -48,10 +49,10 @@ class PortLifecycle {
     PortHost& host_;
     PortOpener& opener_;
     EndApplication endApplication_;
-    UiTaskQueue uiQueue_;  // hand-offs wait here; first member, so it goes last
+    UiTaskQueue uiQueue_;  // hand-offs wait here; destroyed after the reader
     std::unique_ptr<HandOff> handOff_;
     std::unique_ptr<ByteSource> port_;
-    std::unique_ptr<TRead> reader_;  // last member: stopped before what it uses goes
+    std::unique_ptr<ReaderThread> reader_;  // last member: stopped before what it uses goes
 };
 
 }  // namespace zorvane

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <optional>
 
+#include "LineSettings.h"
 #include "PortName.h"
 
 namespace zorvane {
@@ -18,8 +19,6 @@ namespace {
 
 // No O_CREAT: a port that is not there stays not there. O_NOCTTY: a hangup must not kill us.
 constexpr int kOpenFlags = O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC;
-constexpr cc_t kVmin = 0;
-constexpr cc_t kVtime = 1;  // tenths of a second: one byte, or nothing after 100 ms
 
 SerialOpenResult Failure(const std::string& device, int err) {
     return {nullptr, ErrorFromErrno(device, err)};
@@ -40,22 +39,6 @@ std::optional<SerialOpenResult> Inspect(const std::string& path, const std::stri
         return Refusal(device, PortError::Console);
     }
     return std::nullopt;
-}
-
-// Raw 57600 8O1, receiver on, modem lines ignored, no flow control, parity not checked (bytes
-// pass as received), and the read time-outs.
-void ApplyLineSettings(termios& tio) {
-    tio.c_iflag &= ~(IGNBRK | BRKINT | IGNPAR | PARMRK | INPCK | ISTRIP | INLCR | IGNCR | ICRNL |
-                     IXON | IXOFF | IXANY);
-    tio.c_oflag &= ~OPOST;
-    tio.c_lflag &= ~(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
-    tio.c_cflag &= ~(CSIZE | CSTOPB | CRTSCTS | CMSPAR);
-    tio.c_cflag |= CS8 | PARENB | PARODD | CLOCAL | CREAD;
-    // These fail only for an unknown speed constant.
-    ::cfsetispeed(&tio, B57600);
-    ::cfsetospeed(&tio, B57600);
-    tio.c_cc[VMIN] = kVmin;
-    tio.c_cc[VTIME] = kVtime;
 }
 
 // glibc fails tcsetattr when a device dropped part of a request it otherwise took. A
@@ -93,7 +76,7 @@ SerialOpenResult SerialPort::Open(const std::string& path, const std::vector<dev
     termios tio{};
     if (::tcgetattr(fd.Get(), &tio) != 0) return Failure(device, errno);
     std::unique_ptr<SerialPort> port(
-        new SerialPort(std::move(fd), device, {tio.c_cc[VMIN], tio.c_cc[VTIME]}));
+        new SerialPort(std::move(fd), {tio.c_cc[VMIN], tio.c_cc[VTIME]}));
     const int portFd = port->fd_.Get();
     // 6. Exclusive for every other non-root opener too.
     if (::ioctl(portFd, TIOCEXCL) != 0) return Failure(device, errno);
@@ -108,8 +91,7 @@ SerialOpenResult SerialPort::Open(const std::string& path, const std::vector<dev
     return {std::move(port), {}};
 }
 
-SerialPort::SerialPort(UniqueFd fd, std::string device, SavedTimeouts saved)
-    : fd_(std::move(fd)), device_(std::move(device)), saved_(saved) {}
+SerialPort::SerialPort(UniqueFd fd, SavedTimeouts saved) : fd_(std::move(fd)), saved_(saved) {}
 
 SerialPort::~SerialPort() {
     Close();

@@ -48,11 +48,8 @@ class SerialPort final : public ByteSource {
     // Restores the saved time-outs, gives up exclusivity and closes. Later calls do nothing.
     void Close();
 
-    const std::string& Device() const { return device_; }
-    SavedTimeouts Saved() const { return saved_; }
-
   private:
-    SerialPort(UniqueFd fd, std::string device, SavedTimeouts saved);
+    SerialPort(UniqueFd fd, SavedTimeouts saved);
 
     UniqueFd fd_;
     // What one read() brought, handed out a byte at a time: a system call per burst, not per
@@ -60,7 +57,6 @@ class SerialPort final : public ByteSource {
     std::array<std::uint8_t, 256> buffer_{};
     std::size_t next_ = 0;
     std::size_t filled_ = 0;
-    std::string device_;
     SavedTimeouts saved_;
 };
 

@@ -1,6 +1,28 @@
 #include "Frame.h"
 
+#include <algorithm>
+#include <numeric>
+
 namespace zorvane {
+
+void Frame::SetLamp(int n, bool on) {
+    const auto bit = static_cast<std::uint8_t>(1u << ((n - 1) % 8));
+    std::uint8_t& byte = data[(n - 1) / 8];
+    byte = on ? byte | bit : byte & ~bit;
+}
+
+WireBytes EncodeFrame(const Frame& frame) {
+    const auto plc = frame.Plc();
+    const auto rt = frame.Rt();
+    WireBytes w{};
+    w[0] = kBlockStart;
+    std::copy(plc.begin(), plc.end(), w.begin() + 1);
+    w[6] = std::accumulate(plc.begin(), plc.end(), std::uint8_t{0});
+    w[7] = kBlockStart;
+    std::copy(rt.begin(), rt.end(), w.begin() + 8);
+    w[11] = std::accumulate(rt.begin(), rt.end(), std::uint8_t{0});
+    return w;
+}
 
 bool CheckSum5(const std::uint8_t* p) {
     const std::uint8_t sum = p[0] + p[1] + p[2] + p[3] + p[4];
@@ -10,12 +32,6 @@ bool CheckSum5(const std::uint8_t* p) {
 bool CheckSum3(const std::uint8_t* p) {
     const std::uint8_t sum = p[0] + p[1] + p[2];
     return sum == p[3];
-}
-
-bool LampBit(const Frame& frame, int lamp) {
-    const int index = lamp - 1;
-    const std::size_t byte = index < 40 ? kPlcPos + index / 8 : kRtPos + (index - 40) / 8;
-    return (frame[byte] >> (index % 8)) & 1u;
 }
 
 }  // namespace zorvane

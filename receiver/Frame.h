@@ -3,25 +3,48 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 
 namespace zorvane {
 
-// The reader's frame buffer: D0..D4 at 0..4, C1 at 5, E0..E2 at 8..10, C2 at 11.
-using Frame = std::array<std::uint8_t, 16>;
+// The status line: 57600 baud, 11 bits a character (start, 8 data, odd parity, stop), 12 bytes
+// a frame, so at most about 436 frames a second.
+inline constexpr int kBaudRate = 57600;
+inline constexpr int kBitsPerCharacter = 11;
+inline constexpr std::size_t kWireFrameBytes = 12;
+inline constexpr double kLineFramesPerSecond =
+    double(kBaudRate) / (kBitsPerCharacter * kWireFrameBytes);
 
 inline constexpr std::uint8_t kBlockStart = 0xAA;
-inline constexpr std::size_t kPlcPos = 0;
 inline constexpr std::size_t kPlcBytes = 5;
-inline constexpr std::size_t kRtPos = 8;
 inline constexpr std::size_t kRtBytes = 3;
 inline constexpr int kLampCount = 64;
+
+// The data of one frame: the PLC's D0..D4, then the RT7720's E0..E2. Lamp n (1..64) is bit
+// (n-1) mod 8 of data[(n-1)/8], so lamps 1..40 are the PLC's and 41..64 the RT7720's.
+struct Frame {
+    std::array<std::uint8_t, kPlcBytes + kRtBytes> data{};
+
+    bool Lamp(int n) const { return (data[(n - 1) / 8] >> ((n - 1) % 8)) & 1u; }
+    void SetLamp(int n, bool on);
+    // Views into this frame, so never of a temporary.
+    std::span<const std::uint8_t, kPlcBytes> Plc() const& {
+        return std::span(data).first<kPlcBytes>();
+    }
+    std::span<const std::uint8_t, kRtBytes> Rt() const& { return std::span(data).last<kRtBytes>(); }
+    void Plc() const&& = delete;
+    void Rt() const&& = delete;
+    bool operator==(const Frame&) const = default;
+};
+
+using WireBytes = std::array<std::uint8_t, kWireFrameBytes>;
+
+// What a transmitter sends for one frame: AA D0..D4 C1 AA E0 E1 E2 C2.
+WireBytes EncodeFrame(const Frame& frame);
 
 // True when (p[0]+..+p[4]) mod 256 == p[5].
 bool CheckSum5(const std::uint8_t* p);
 // True when (p[0]+p[1]+p[2]) mod 256 == p[3].
 bool CheckSum3(const std::uint8_t* p);
-
-// Lamp n (1..64) is lit when its bit in the frame is set: 1..40 from D0..D4, 41..64 from E0..E2.
-bool LampBit(const Frame& frame, int lamp);
 
 }  // namespace zorvane

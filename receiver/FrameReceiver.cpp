@@ -1,88 +1,87 @@
 #include "FrameReceiver.h"
 
-#include <charconv>
+#include <cstdio>
 
 namespace zorvane {
 
 namespace {
-// The second block completes once its check byte (the fourth byte) is stored.
-constexpr std::uint8_t kSecondBlockEnd = 10;
 constexpr std::uint8_t kFirstBlockEnd = 6;
-constexpr std::uint8_t kSilentAfter = 10;
+// The second block completes once its check byte (its fourth byte) is stored.
+constexpr std::uint8_t kSecondBlockEnd = 10;
+constexpr std::uint8_t kLoneSecondBlocksForSilence = 10;
 }  // namespace
 
 void FrameReceiver::Feed(std::uint8_t c) {
     // 1. Second block: store, then look for the AA that opens it.
-    if (faze2_) StoreSecondBlock(c);
+    if (firstBlockAccepted_) StoreSecondBlock(c);
     // 2. First block: store.
-    if (prijem_ && !faze2_) StoreFirstBlock(c);
+    if (firstBlockOpen_ && !firstBlockAccepted_) StoreFirstBlock(c);
     // 3. Hunting: the AA that opens the first block.
-    if (c == kBlockStart && !prijem_) prijem_ = true;
+    if (c == kBlockStart && !firstBlockOpen_) firstBlockOpen_ = true;
     // 4. Six bytes in the first block: accept it, or slide the window by five.
-    if (bfcnt_ == kFirstBlockEnd) CheckFirstBlock();
+    if (storedBytes_ == kFirstBlockEnd) CheckFirstBlock();
     // 5. A window that keeps summing over three bytes means second blocks without first ones.
-    if (errcnt_ >= kSilentAfter && CheckSum3(&FrameBuffer_[0])) PLCerr_ = true;
-    // 6. Complete when C2 has been stored. (No early completion on a stale C2.)
-    if (bfcnt_ >= kSecondBlockEnd) done_ = true;
+    if (loneSecondBlocks_ >= kLoneSecondBlocksForSilence && CheckSum3(&buffer_[0]))
+        plcSilent_ = true;
+    // 6. Complete when C2 has been stored. (Never early on a C2 left from an earlier frame.)
+    if (storedBytes_ >= kSecondBlockEnd) complete_ = true;
 }
 
 void FrameReceiver::StoreSecondBlock(std::uint8_t c) {
-    if (prijem2_) {
-        // Positions 8..11; the guard keeps a misuse (feeding past done) inside the buffer.
-        if (bfcnt_ + 2u < FrameBuffer_.size()) FrameBuffer_[bfcnt_ + 2u] = c;
-        ++bfcnt_;
+    if (secondBlockOpen_) {
+        // Positions 8..11; the guard keeps a misuse (feeding past completion) inside the buffer.
+        if (storedBytes_ + 2u < buffer_.size()) buffer_[storedBytes_ + 2u] = c;
+        ++storedBytes_;
     }
-    if (c == kBlockStart && !prijem2_) prijem2_ = true;
+    if (c == kBlockStart && !secondBlockOpen_) secondBlockOpen_ = true;
 }
 
 void FrameReceiver::StoreFirstBlock(std::uint8_t c) {
-    FrameBuffer_[bfcnt_] = c;
-    ++bfcnt_;
+    buffer_[storedBytes_] = c;
+    ++storedBytes_;
 }
 
 void FrameReceiver::CheckFirstBlock() {
-    if (CheckSum5(&FrameBuffer_[0])) {
-        faze2_ = true;
-        errcnt_ = 0;
-        PLCerr_ = false;
+    if (CheckSum5(&buffer_[0])) {
+        firstBlockAccepted_ = true;
+        loneSecondBlocks_ = 0;
+        plcSilent_ = false;
         return;
     }
-    FrameBuffer_[0] = FrameBuffer_[5];
-    bfcnt_ = 1;
-    if (CheckSum3(&FrameBuffer_[0])) ++errcnt_;  // wraps at 256 like the byte it is
+    buffer_[0] = buffer_[5];
+    storedBytes_ = 1;
+    if (CheckSum3(&buffer_[0])) ++loneSecondBlocks_;  // wraps at 256 like the byte it is
 }
 
-void FrameReceiver::Start() {
-    ResetForNextFrame();
-    errcnt_ = 0;
+Frame FrameReceiver::LatestFrame() const {
+    return {{buffer_[0], buffer_[1], buffer_[2], buffer_[3], buffer_[4], buffer_[8], buffer_[9],
+             buffer_[10]}};
 }
 
 void FrameReceiver::ResetForNextFrame() {
-    bfcnt_ = 0;
-    prijem_ = false;
-    faze2_ = false;
-    prijem2_ = false;
-    PLCerr_ = false;
-    done_ = false;
+    storedBytes_ = 0;
+    firstBlockOpen_ = false;
+    firstBlockAccepted_ = false;
+    secondBlockOpen_ = false;
+    plcSilent_ = false;
+    complete_ = false;
 }
 
-void AppendStatusLine(std::string& out, int bytesRead, const ReceiverSnapshot& s) {
-    // Written for every byte on the reader thread, so no printf machinery here.
-    char number[16];
-    out += "rd:";
-    out.append(number, std::to_chars(number, number + sizeof number, bytesRead).ptr);
-    out += " bfcnt:";
-    out.append(number, std::to_chars(number, number + sizeof number, int{s.bfcnt}).ptr);
-    out += s.prijem ? " prijem:1" : " prijem:0";
-    out += s.faze2 ? " faze2:1" : " faze2:0";
-    out += s.prijem2 ? " prijem2:1" : " prijem2:0";
-    out += s.PLCerr ? " PLCerr:1" : " PLCerr:0";
+DecodedByte DecodeByte(FrameReceiver& receiver, std::uint8_t byte) {
+    DecodedByte step{receiver.State()};
+    receiver.Feed(byte);
+    if (receiver.complete()) {
+        receiver.ResetForNextFrame();
+        step.completed = true;
+    }
+    return step;
 }
 
-std::string FormatStatusLine(int bytesRead, const ReceiverSnapshot& s) {
-    std::string line;
-    line.reserve(64);
-    AppendStatusLine(line, bytesRead, s);
+std::string FormatStatusLine(int bytesRead, const ReceiverState& s) {
+    char line[64];
+    std::snprintf(line, sizeof line, "rd:%i bfcnt:%i prijem:%i faze2:%i prijem2:%i PLCerr:%i",
+                  bytesRead, s.storedBytes, s.firstBlockOpen, s.firstBlockAccepted,
+                  s.secondBlockOpen, s.plcSilent);
     return line;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -8,49 +9,58 @@
 namespace zorvane {
 
 // What the status line shows of the receiver, taken before a byte is fed.
-struct ReceiverSnapshot {
-    std::uint8_t bfcnt = 0;
-    bool prijem = false;
-    bool faze2 = false;
-    bool prijem2 = false;
-    bool PLCerr = false;
+struct ReceiverState {
+    std::uint8_t storedBytes = 0;
+    bool firstBlockOpen = false;
+    bool firstBlockAccepted = false;
+    bool secondBlockOpen = false;
+    bool plcSilent = false;
+    bool operator==(const ReceiverState&) const = default;
 };
 
 // Byte-at-a-time frame decoder: AA D0..D4 C1 (anything but AA) AA E0 E1 E2 C2.
-// Pure state machine: no I/O, no clock.
+// A pure state machine: no I/O, no clock.
 class FrameReceiver {
   public:
-    // Runs the ordered steps for one byte; done() tells whether the frame is complete.
+    // Runs the ordered steps for one byte; complete() tells whether the frame is complete.
     void Feed(std::uint8_t c);
 
-    bool done() const { return done_; }
-    ReceiverSnapshot Snapshot() const { return {bfcnt_, prijem_, faze2_, prijem2_, PLCerr_}; }
+    bool complete() const { return complete_; }
+    ReceiverState State() const {
+        return {storedBytes_, firstBlockOpen_, firstBlockAccepted_, secondBlockOpen_, plcSilent_};
+    }
+    // The data of the latest frame, as far as it has been stored.
+    Frame LatestFrame() const;
 
-    // Start values, errcnt included; the buffer keeps its contents.
-    void Start();
-    // Frame-end reset: errcnt and the buffer survive.
+    // Frame-end reset: the buffer and the count of lone second blocks survive.
     void ResetForNextFrame();
-
-    const Frame& FrameBuffer() const { return FrameBuffer_; }
-    std::uint8_t errcnt() const { return errcnt_; }
 
   private:
     void StoreSecondBlock(std::uint8_t c);
     void StoreFirstBlock(std::uint8_t c);
     void CheckFirstBlock();
 
-    Frame FrameBuffer_{};  // zero at creation, never cleared
-    std::uint8_t bfcnt_ = 0;
-    bool prijem_ = false;
-    bool faze2_ = false;
-    bool prijem2_ = false;
-    bool PLCerr_ = false;
-    std::uint8_t errcnt_ = 0;
-    bool done_ = false;
+    // D0..D4 at 0..4, C1 at 5, E0..E2 at 8..10, C2 at 11. Zero at creation, never cleared.
+    std::array<std::uint8_t, 16> buffer_{};
+    std::uint8_t storedBytes_ = 0;  // the next store position (second block: +2)
+    bool firstBlockOpen_ = false;   // the AA opening the first block has been seen
+    bool firstBlockAccepted_ = false;
+    bool secondBlockOpen_ = false;       // the AA opening the second block has been seen
+    bool plcSilent_ = false;             // only second blocks keep arriving
+    std::uint8_t loneSecondBlocks_ = 0;  // rejected windows that summed like a second block
+    bool complete_ = false;
 };
 
+struct DecodedByte {
+    ReceiverState before;    // what the status line shows for this byte
+    bool completed = false;  // this byte completed a frame: LatestFrame() holds it
+};
+
+// One received byte as the reader handles it: note the state, feed the byte, and reset the
+// receiver once a frame is complete.
+DecodedByte DecodeByte(FrameReceiver& receiver, std::uint8_t byte);
+
 // "rd:%i bfcnt:%i prijem:%i faze2:%i prijem2:%i PLCerr:%i"
-std::string FormatStatusLine(int bytesRead, const ReceiverSnapshot& s);
-void AppendStatusLine(std::string& out, int bytesRead, const ReceiverSnapshot& s);
+std::string FormatStatusLine(int bytesRead, const ReceiverState& s);
 
 }  // namespace zorvane

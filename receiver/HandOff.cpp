@@ -47,9 +47,4 @@ void HandOff::Cancel() {
     shared_->changed.notify_all();
 }
 
-bool HandOff::Cancelled() const {
-    std::lock_guard lock(shared_->mutex);
-    return shared_->cancelled;
-}
-
 }  // namespace zorvane

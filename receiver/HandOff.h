@@ -10,7 +10,8 @@ namespace zorvane {
 // Synchronous, cancellable call onto the user-interface thread.
 // Call() posts the task through the poster and blocks until the task has returned. Cancel()
 // releases a blocked caller at once; a task that has not started by then never runs. This is
-// what lets the window wait for the reader while the reader waits for the window.
+// what lets the window wait for the reader while the reader waits for the window. (Qt's
+// blocking queued call cannot be cancelled, so a window shutting down would deadlock on it.)
 class HandOff {
   public:
     // Queues a callable to run later on the user-interface thread.
@@ -24,7 +25,6 @@ class HandOff {
     // True when the task ran; false when the hand-off was cancelled before it started.
     bool Call(const std::function<void()>& task);
     void Cancel();
-    bool Cancelled() const;
 
   private:
     struct Shared {

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "CounterFrames.h"
-#include "DecodeStep.h"
+#include "FrameReceiver.h"
 
 namespace zorvane::bench {
 
@@ -13,14 +13,13 @@ DecodeResult MeasureDecode(std::size_t bytes) {
     std::vector<std::uint8_t> stream;
     stream.reserve(bytes + kWireFrameBytes);
     while (stream.size() < bytes) {
-        const WireFrame w = stress::CounterFrame(r.expected++);
+        const WireBytes w = bench::CounterFrame(r.expected++);
         stream.insert(stream.end(), w.begin(), w.end());
     }
     FrameReceiver receiver;
-    receiver.Start();
     const auto started = std::chrono::steady_clock::now();
     for (const std::uint8_t b : stream)
-        r.frames += DecodeStep(receiver, b).completed;
+        r.frames += DecodeByte(receiver, b).completed;
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     r.megabytesPerSecond = static_cast<double>(stream.size()) / seconds / 1e6;

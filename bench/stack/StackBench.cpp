@@ -32,8 +32,8 @@ double StreamResult::FramesPerSecond() const {
 
 StackBench::StackBench(const std::string& namesFile) {
     if (!line_.Ok()) throw std::runtime_error("no pseudo-terminal (is /dev/pts mounted?)");
-    dir_ = std::make_unique<stress::PortDir>(line_.Slave(), namesFile);
-    stack_ = std::make_unique<stress::MonitorStack>(
+    dir_ = std::make_unique<bench::PortDir>(line_.Slave(), namesFile);
+    stack_ = std::make_unique<bench::MonitorStack>(
         [this](std::unique_ptr<ByteSource> port) { return TimePort(std::move(port)); });
 }
 
@@ -49,38 +49,38 @@ bool StackBench::Open() {
     return stack_->Open(kOpenLimit);
 }
 
-StreamResult StackBench::Stream(stress::SendPlan plan, std::chrono::milliseconds duration) {
-    stress::FrameTally& tally = stack_->Tally();
+StreamResult StackBench::Stream(bench::SendPlan plan, std::chrono::milliseconds duration) {
+    bench::FrameTally& tally = stack_->Tally();
     plan.firstFrame = nextFrame_;
     tally.ExpectNext(nextFrame_);
     handOffs_.Take();
     const auto before = tally.Snapshot();
-    const auto cpuBefore = stress::ProcessCpu();
+    const auto cpuBefore = bench::ProcessCpu();
     const auto uiBefore = ThisThreadCpu();
     const auto readerBefore = handOffs_.ReaderCpu();
     const auto started = Clock::now();
 
-    stress::Sender sender(line_.Master(), plan);
-    stress::RunFor(duration);
+    bench::Sender sender(line_.Master(), plan);
+    bench::RunFor(duration);
     sender.RequestStop();
-    stress::WaitFor([&] { return sender.Finished(); }, kDrainLimit);
+    bench::WaitFor([&] { return sender.Finished(); }, kDrainLimit);
     sender.Join();
-    stress::WaitFor([&] { return tally.Snapshot().shown - before.shown >= sender.Sent(); },
-                    kDrainLimit);
+    bench::WaitFor([&] { return tally.Snapshot().shown - before.shown >= sender.Sent(); },
+                   kDrainLimit);
 
     StreamResult r;
     r.wall = Clock::now() - started;
     const auto after = tally.Snapshot();
-    const auto monitorCpu = stress::ProcessCpu() - cpuBefore - sender.CpuTime();
+    const auto monitorCpu = bench::ProcessCpu() - cpuBefore - sender.CpuTime();
     r.sent = sender.Sent();
     r.shown = after.inOrder - before.inOrder;
     r.lost = r.sent > r.shown ? r.sent - r.shown : 0;
     r.bad = after.bad - before.bad;
-    r.monitorCpuPercent = stress::PercentOfCore(monitorCpu, r.wall);
-    r.uiCpuPercent = stress::PercentOfCore(ThisThreadCpu() - uiBefore, r.wall);
-    r.readerCpuPercent = stress::PercentOfCore(handOffs_.ReaderCpu() - readerBefore, r.wall);
-    r.senderCpuPercent = stress::PercentOfCore(sender.CpuTime(), r.wall);
-    r.rssMiB = stress::ResidentMiB();
+    r.monitorCpuPercent = bench::PercentOfCore(monitorCpu, r.wall);
+    r.uiCpuPercent = bench::PercentOfCore(ThisThreadCpu() - uiBefore, r.wall);
+    r.readerCpuPercent = bench::PercentOfCore(handOffs_.ReaderCpu() - readerBefore, r.wall);
+    r.senderCpuPercent = bench::PercentOfCore(sender.CpuTime(), r.wall);
+    r.rssMiB = bench::ResidentMiB();
     const auto shows = after.shown - before.shown;
     if (shows > 0)
         r.showFrameMicros =
@@ -93,10 +93,10 @@ StreamResult StackBench::Stream(stress::SendPlan plan, std::chrono::milliseconds
 }
 
 double StackBench::IdleCpuPercent(std::chrono::milliseconds duration) {
-    const auto cpuBefore = stress::ProcessCpu();
+    const auto cpuBefore = bench::ProcessCpu();
     const auto started = Clock::now();
-    stress::RunFor(duration);
-    return stress::PercentOfCore(stress::ProcessCpu() - cpuBefore, Clock::now() - started);
+    bench::RunFor(duration);
+    return bench::PercentOfCore(bench::ProcessCpu() - cpuBefore, Clock::now() - started);
 }
 
 }  // namespace zorvane::bench

@@ -42,17 +42,17 @@ class StackBench {
 
     bool Open();
     // Streams numbered frames for `duration`, then lets everything sent be shown.
-    StreamResult Stream(stress::SendPlan plan, std::chrono::milliseconds duration);
+    StreamResult Stream(bench::SendPlan plan, std::chrono::milliseconds duration);
     // Monitor CPU, percent of one core, with the port open and nothing on the line.
     double IdleCpuPercent(std::chrono::milliseconds duration);
 
   private:
     std::unique_ptr<ByteSource> TimePort(std::unique_ptr<ByteSource> port);
 
-    stress::PtyLine line_;
-    std::unique_ptr<stress::PortDir> dir_;
+    bench::PtyLine line_;
+    std::unique_ptr<bench::PortDir> dir_;
     HandOffLog handOffs_;
-    std::unique_ptr<stress::MonitorStack> stack_;
+    std::unique_ptr<bench::MonitorStack> stack_;
     std::uint64_t nextFrame_ = 0;
 };
 

@@ -132,7 +132,7 @@ bool StackFigures(const Settings& s, double& idle, std::vector<double>& handOffs
         return false;
     }
     if (s.Wants("line-rate")) {
-        stress::SendPlan line;
+        bench::SendPlan line;
         line.framesPerSecond = kLineFramesPerSecond;
         line.spreadBytes = s.bytePaced;
         const auto r = stack.Stream(line, s.lineRun);
@@ -145,7 +145,7 @@ bool StackFigures(const Settings& s, double& idle, std::vector<double>& handOffs
     }
     if (s.Wants("idle-cpu")) idle = stack.IdleCpuPercent(s.idleRun);
     if (s.Wants("max-rate")) {
-        const auto r = stack.Stream(stress::SendPlan{}, s.maxRun);
+        const auto r = stack.Stream(bench::SendPlan{}, s.maxRun);
         Figure("max-rate: %.0f frames/s lost=%llu\n", r.FramesPerSecond(),
                static_cast<unsigned long long>(r.lost));
         Details("max-rate", r);

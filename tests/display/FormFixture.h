@@ -11,8 +11,8 @@
 #include <memory>
 #include <vector>
 
+#include "MainWindow.h"
 #include "ShapeWidget.h"
-#include "TForm1.h"
 
 namespace zorvane::test {
 
@@ -36,11 +36,9 @@ class FormFixture : public testing::Test {
         QDir::setCurrent(previousDir_);
     }
 
-    TForm1& MakeForm() {
-        TForm1::Hooks hooks;
-        hooks.clearCancelPressed = [this] { ++cancelClears_; };
-        hooks.showMessage = [this](QWidget*, const QString& text) { messages_.push_back(text); };
-        form_ = std::make_unique<TForm1>(std::move(hooks));
+    MainWindow& MakeForm() {
+        form_ = std::make_unique<MainWindow>(
+            [this](QWidget*, const QString& text) { messages_.push_back(text); });
         return *form_;
     }
 
@@ -58,8 +56,7 @@ class FormFixture : public testing::Test {
 
     QTemporaryDir dir_;
     QString previousDir_;
-    std::unique_ptr<TForm1> form_;
-    int cancelClears_ = 0;
+    std::unique_ptr<MainWindow> form_;
     std::vector<QString> messages_;
 };
 

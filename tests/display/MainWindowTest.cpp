@@ -20,7 +20,7 @@ namespace {
 const QString kNamesMessage =
     QStringLiteral("Nelze otevřít soubor names.ini s pojmenováním proměnných");
 
-using MainWindow = FormFixture;
+using MainWindowTest = FormFixture;
 
 struct Placement {
     const char* name;
@@ -41,8 +41,8 @@ const Placement kPlacements[] = {
     {"Edit3", {32, 536, 657, 21}},   {"prijem", {520, 48, 161, 57}},
 };
 
-TEST_F(MainWindow, ControlsStandWhereTheLayoutTablePutsThemInsideTheClientArea) {
-    TForm1& form = MakeForm();
+TEST_F(MainWindowTest, ControlsStandWhereTheLayoutTablePutsThemInsideTheClientArea) {
+    zorvane::MainWindow& form = MakeForm();
     EXPECT_EQ(form.objectName(), "Form1");
     EXPECT_EQ(form.windowTitle(), "Zorvane");
     for (const Placement& p : kPlacements) {
@@ -60,8 +60,8 @@ TEST_F(MainWindow, ControlsStandWhereTheLayoutTablePutsThemInsideTheClientArea) 
     EXPECT_LE(Label(68)->geometry().right(), Edit(1)->x());
 }
 
-TEST_F(MainWindow, WarningLabelIsCentredOverTheIndicatorAndDrawnAboveIt) {
-    TForm1& form = MakeForm();
+TEST_F(MainWindowTest, WarningLabelIsCentredOverTheIndicatorAndDrawnAboveIt) {
+    zorvane::MainWindow& form = MakeForm();
     const QRect warning = Label(69)->geometry();
     const QRect indicator = Prijem()->geometry();
     EXPECT_TRUE(indicator.contains(warning));
@@ -72,7 +72,7 @@ TEST_F(MainWindow, WarningLabelIsCentredOverTheIndicatorAndDrawnAboveIt) {
     EXPECT_EQ(Label(69)->text(), "Vorlan nevysílá");
 }
 
-TEST_F(MainWindow, StartsSilentWithWhiteLampsAndEmptyFields) {
+TEST_F(MainWindowTest, StartsSilentWithWhiteLampsAndEmptyFields) {
     MakeForm();
     EXPECT_EQ(Prijem()->FillColor(), QColor(255, 0, 0));
     EXPECT_EQ(Prijem()->ShapeKind(), ShapeWidget::Kind::Rectangle);
@@ -94,8 +94,8 @@ TEST_F(MainWindow, StartsSilentWithWhiteLampsAndEmptyFields) {
     EXPECT_TRUE(Timer1()->isSingleShot());
 }
 
-TEST_F(MainWindow, FontsHaveTheirPixelHeights) {
-    TForm1& form = MakeForm();
+TEST_F(MainWindowTest, FontsHaveTheirPixelHeights) {
+    zorvane::MainWindow& form = MakeForm();
     const struct {
         const QWidget* widget;
         int pixels;
@@ -115,8 +115,8 @@ TEST_F(MainWindow, FontsHaveTheirPixelHeights) {
         << "install fonts-liberation";
 }
 
-TEST_F(MainWindow, PaintsRoundOutlinedLampsAndAnOutlinedIndicator) {
-    TForm1& form = MakeForm();
+TEST_F(MainWindowTest, PaintsRoundOutlinedLampsAndAnOutlinedIndicator) {
+    zorvane::MainWindow& form = MakeForm();
     Lamp(1)->SetFillColor(LampColorOn);
     const QImage image = form.grab().toImage();
     const QPoint lamp1 = Lamp(1)->pos();
@@ -131,27 +131,19 @@ TEST_F(MainWindow, PaintsRoundOutlinedLampsAndAnOutlinedIndicator) {
     EXPECT_EQ(image.pixelColor(indicator + QPoint(4, 4)), QColor(255, 0, 0));
 }
 
-TEST_F(MainWindow, MissingNamesFileIsReportedBeforeTheTimerStarts) {
-    int clearsSeen = -1;
-    bool pendingSeen = false, timerActiveSeen = true;
-    TForm1::Hooks hooks;
-    hooks.clearCancelPressed = [this] { ++cancelClears_; };
-    hooks.showMessage = [&](QWidget* parent, const QString& text) {
+TEST_F(MainWindowTest, MissingNamesFileIsReportedBeforeTheTimerStarts) {
+    bool timerActiveSeen = true;
+    form_ = std::make_unique<zorvane::MainWindow>([&](QWidget* parent, const QString& text) {
         messages_.push_back(text);
-        clearsSeen = cancelClears_;
-        pendingSeen = static_cast<TForm1*>(parent)->PortSelectPending();
         timerActiveSeen = parent->findChild<QTimer*>("Timer1")->isActive();
-    };
-    form_ = std::make_unique<TForm1>(std::move(hooks));
+    });
     ASSERT_EQ(messages_.size(), 1u);
     EXPECT_EQ(messages_[0], kNamesMessage);
-    EXPECT_EQ(clearsSeen, 1);
-    EXPECT_TRUE(pendingSeen);
     EXPECT_FALSE(timerActiveSeen);
     EXPECT_TRUE(Timer1()->isActive());
 }
 
-TEST_F(MainWindow, NamesFileFillsTheLabelsWithoutAMessage) {
+TEST_F(MainWindowTest, NamesFileFillsTheLabelsWithoutAMessage) {
     QFile file("names.ini");
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     QByteArray text = "IN\r\n";
@@ -169,7 +161,7 @@ TEST_F(MainWindow, NamesFileFillsTheLabelsWithoutAMessage) {
     EXPECT_TRUE(Label(27)->text().isEmpty());
 }
 
-TEST_F(MainWindow, NameCaptionsDropLineEndsShowPlainTextAndFit) {
+TEST_F(MainWindowTest, NameCaptionsDropLineEndsShowPlainTextAndFit) {
     MakeForm();
     std::array<QLabel*, 64> labels{};
     for (int n = 1; n <= 64; ++n)
@@ -200,27 +192,24 @@ TEST_F(MainWindow, NameCaptionsDropLineEndsShowPlainTextAndFit) {
     sink.SetCaption(65, "x");
 }
 
-class FirstTick : public MainWindow {
+class FirstTick : public MainWindowTest {
   protected:
     void SetUp() override {
-        MainWindow::SetUp();
+        MainWindowTest::SetUp();
         MakeForm();
         form_->SetPortProcedure([this] {
             ++portCalls_;
-            pendingAtCall_ = form_->PortSelectPending();
             silentAtCall_ = Prijem()->FillColor() == LampColorOn && !Label(69)->isHidden();
             timerActiveAtCall_ = Timer1()->isActive();
-            form_->SetPortSelectPending(false);  // what the port procedure does first
         });
     }
     int portCalls_ = 0;
-    bool pendingAtCall_ = false, silentAtCall_ = false, timerActiveAtCall_ = true;
+    bool silentAtCall_ = false, timerActiveAtCall_ = true;
 };
 
 TEST_F(FirstTick, RunsThePortProcedureOnceAndStaysOff) {
     QSignalSpy ticks(Timer1(), &QTimer::timeout);
     ASSERT_TRUE(QTest::qWaitFor([&] { return portCalls_ == 1; }, 1000));
-    EXPECT_TRUE(pendingAtCall_);
     EXPECT_TRUE(silentAtCall_);
     EXPECT_FALSE(timerActiveAtCall_);
     QTest::qWait(150);
@@ -232,18 +221,17 @@ TEST_F(FirstTick, RunsThePortProcedureOnceAndStaysOff) {
 TEST_F(FirstTick, ARestartWithPortSelectPendingShowsTheDialogAgain) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return portCalls_ == 1; }, 1000));
     // The user asked to choose another port.
-    form_->SetPortSelectPending(true);
-    form_->RestartTimer1();
+    form_->ChooseAnotherPortLater();
     ASSERT_TRUE(QTest::qWaitFor([&] { return portCalls_ == 2; }, 1000));
     // A watchdog tick without a pending choice leaves the port alone.
-    form_->RestartTimer1();
+    form_->ShowFrame(Frame{}, "");
     QSignalSpy ticks(Timer1(), &QTimer::timeout);
     ASSERT_TRUE(ticks.wait(1000));
     EXPECT_EQ(portCalls_, 2);
 }
 
-TEST_F(MainWindow, ClosingRunsTheCloseProcedureOnce) {
-    TForm1& form = MakeForm();
+TEST_F(MainWindowTest, ClosingRunsTheCloseProcedureOnce) {
+    zorvane::MainWindow& form = MakeForm();
     int closes = 0;
     form.SetCloseProcedure([&] { ++closes; });
     form.show();

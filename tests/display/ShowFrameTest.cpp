@@ -8,10 +8,10 @@
 #include <thread>
 
 #include "FormFixture.h"
-#include "FrameEncoder.h"
+#include "Frame.h"
 #include "HandOff.h"
 #include "LampColors.h"
-#include "TRead.h"
+#include "ReaderThread.h"
 
 using namespace zorvane;
 using namespace zorvane::test;
@@ -51,12 +51,19 @@ const FrameCase kFrames[] = {
     {{0, 0, 0, 0, 0}, {0, 0, 0}, {}, "0 0 0 0 0 ", "0 0 0"},
 };
 
+WireBytes Encode(const FrameCase& c) {
+    Frame frame;
+    std::copy(c.plc.begin(), c.plc.end(), frame.data.begin());
+    std::copy(c.rt.begin(), c.rt.end(), frame.data.begin() + 5);
+    return EncodeFrame(frame);
+}
+
 const QString kStatusAfterFrame = "rd:1 bfcnt:9 prijem:1 faze2:1 prijem2:1 PLCerr:0";
 
 // Sends the frames, `gap` apart, then reads like an idle port.
 class PacedSource : public ByteSource {
   public:
-    PacedSource(std::vector<WireFrame> frames, std::chrono::milliseconds gap)
+    PacedSource(std::vector<WireBytes> frames, std::chrono::milliseconds gap)
         : frames_(std::move(frames)), gap_(gap) {}
 
     bool ReadByte(std::uint8_t& out) override {
@@ -73,7 +80,7 @@ class PacedSource : public ByteSource {
     }
 
   private:
-    std::vector<WireFrame> frames_;
+    std::vector<WireBytes> frames_;
     std::chrono::milliseconds gap_;
     std::size_t position_ = 0;
 };
@@ -90,24 +97,25 @@ struct Seen {
 // user-interface thread.
 class ShowFrameOnForm : public FormFixture {
   protected:
-    void StartReader(std::vector<WireFrame> frames, std::chrono::milliseconds gap = 0ms) {
+    void StartReader(std::vector<WireBytes> frames, std::chrono::milliseconds gap = 0ms) {
         expected_ = frames.size();
         source_ = std::make_unique<PacedSource>(std::move(frames), gap);
         handOff_ = std::make_unique<HandOff>([](std::function<void()> fn) {
             QMetaObject::invokeMethod(qApp, std::move(fn), Qt::QueuedConnection);
         });
-        reader_ = std::make_unique<TRead>(*source_, *handOff_, [this](const TRead& r) {
-            form_->ShowFrame(r);
-            sinceLastFrame_.start();
-            seen_.push_back(Snapshot());
-        });
+        reader_ = std::make_unique<ReaderThread>(
+            *source_, *handOff_, [this](const Frame& frame, const std::string& line) {
+                form_->ShowFrame(frame, line);
+                sinceLastFrame_.start();
+                seen_.push_back(Snapshot());
+            });
     }
     bool WaitForAllFrames() {
         return QTest::qWaitFor([&] { return seen_.size() == expected_; }, 5000);
     }
     void TearDown() override {
         if (reader_) {
-            reader_->Terminate();
+            reader_->RequestStop();
             handOff_->Cancel();
             reader_.reset();
         }
@@ -129,7 +137,7 @@ class ShowFrameOnForm : public FormFixture {
 
     std::unique_ptr<PacedSource> source_;
     std::unique_ptr<HandOff> handOff_;
-    std::unique_ptr<TRead> reader_;
+    std::unique_ptr<ReaderThread> reader_;
     std::size_t expected_ = 0;
     std::vector<Seen> seen_;
     QElapsedTimer sinceLastFrame_;
@@ -137,9 +145,9 @@ class ShowFrameOnForm : public FormFixture {
 
 TEST_F(ShowFrameOnForm, EveryFrameSetsLampsTextsAndTheLiveIndicator) {
     MakeForm();
-    std::vector<WireFrame> frames;
+    std::vector<WireBytes> frames;
     for (const FrameCase& c : kFrames)
-        frames.push_back(EncodeFrame(c.plc, c.rt));
+        frames.push_back(Encode(c));
     StartReader(frames);
     ASSERT_TRUE(WaitForAllFrames());
     for (std::size_t i = 0; i < std::size(kFrames); ++i) {
@@ -160,10 +168,7 @@ TEST_F(ShowFrameOnForm, EveryFrameSetsLampsTextsAndTheLiveIndicator) {
 TEST_F(ShowFrameOnForm, WatchdogTurnsTheIndicatorRed40msAfterTheLastFrameOnly) {
     MakeForm();
     int portCalls = 0;
-    form_->SetPortProcedure([&] {
-        ++portCalls;
-        form_->SetPortSelectPending(false);
-    });
+    form_->SetPortProcedure([&] { ++portCalls; });
     ASSERT_TRUE(QTest::qWaitFor([&] { return portCalls == 1; }, 1000)) << "first tick";
 
     QSignalSpy ticks(Timer1(), &QTimer::timeout);
@@ -171,8 +176,8 @@ TEST_F(ShowFrameOnForm, WatchdogTurnsTheIndicatorRed40msAfterTheLastFrameOnly) {
     QObject::connect(Timer1(), &QTimer::timeout,
                      [&] { silentAfterMs = sinceLastFrame_.elapsed(); });
     // Frames 25 ms apart: only a restart on every frame keeps the 40 ms timer from firing.
-    std::vector<WireFrame> frames(8, EncodeFrame({0xFF, 0, 0, 0, 0}, {0, 0, 0}));
-    frames.push_back(EncodeFrame(kFrames[1].plc, kFrames[1].rt));
+    std::vector<WireBytes> frames(8, EncodeFrame({{0xFF}}));
+    frames.push_back(Encode(kFrames[1]));
     StartReader(frames, 25ms);
     ASSERT_TRUE(WaitForAllFrames());
     ASSERT_TRUE(QTest::qWaitFor([&] { return ticks.count() > 0; }, 1000));

@@ -38,8 +38,8 @@ std::string CurrentTestName() {
 
 FrameData ParseHex16(const std::string& hex) {
     FrameData data{};
-    for (std::size_t i = 0; i < data.size() && 2 * i + 1 < hex.size(); ++i)
-        data[i] = static_cast<std::uint8_t>(std::stoi(hex.substr(2 * i, 2), nullptr, 16));
+    for (std::size_t i = 0; i < data.data.size() && 2 * i + 1 < hex.size(); ++i)
+        data.data[i] = static_cast<std::uint8_t>(std::stoi(hex.substr(2 * i, 2), nullptr, 16));
     return data;
 }
 

@@ -22,8 +22,7 @@ bool Near(const Rgb& a, const Rgb& b, int tolerance) {
 }  // namespace
 
 bool LampLit(const FrameData& data, int lamp) {
-    const int bit = lamp - 1;
-    return (data[static_cast<std::size_t>(bit / 8)] >> (bit % 8)) & 1;
+    return data.Lamp(lamp);
 }
 
 Box Form1View::Lamp(int n) {

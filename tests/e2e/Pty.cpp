@@ -9,10 +9,6 @@
 
 namespace zorvane::e2e {
 
-WireFrame EncodeFrame(const FrameData& d) {
-    return zorvane::EncodeFrame({d[0], d[1], d[2], d[3], d[4]}, {d[5], d[6], d[7]});
-}
-
 Pty::Pty() {
     // Non-blocking master: when nobody reads, the streamer must not hang in write().
     master_ = UniqueFd(::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK));
@@ -50,7 +46,7 @@ void Pty::StopStreaming() {
     if (streamer_.joinable()) streamer_.join();
 }
 
-void Pty::Stream(WireFrame bytes, int periodUs) {
+void Pty::Stream(WireBytes bytes, int periodUs) {
     auto next = std::chrono::steady_clock::now();
     std::size_t offset = 0;
     while (!stop_) {

@@ -8,16 +8,12 @@
 #include <string>
 #include <thread>
 
-#include "FrameEncoder.h"
+#include "Frame.h"
 #include "UniqueFd.h"
 
 namespace zorvane::e2e {
 
-// The eight data bytes of a frame in wire order: D0..D4, E0..E2.
-using FrameData = std::array<std::uint8_t, 8>;
-
-// The 12 bytes on the line for these data bytes.
-WireFrame EncodeFrame(const FrameData& data);
+using FrameData = Frame;
 
 // A pseudo-terminal of the test's own: the program gets the slave through a COMn link, the test
 // keeps the master and one slave descriptor (to read the slave's settings at any time).
@@ -38,7 +34,7 @@ class Pty {
     std::uint64_t FramesSent() const { return sent_; }
 
   private:
-    void Stream(WireFrame bytes, int periodUs);
+    void Stream(WireBytes bytes, int periodUs);
 
     UniqueFd master_;
     UniqueFd slave_;

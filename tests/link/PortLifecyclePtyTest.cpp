@@ -6,12 +6,11 @@
 
 #include <gtest/gtest.h>
 
-#include "FrameEncoder.h"
+#include "Frame.h"
 #include "LinkTestSupport.h"
-#include "PortGlobals.h"
+#include "PortDialog.h"
 #include "PortLifecycle.h"
 #include "PortName.h"
-#include "TOKRightDlg.h"
 #include "UiTestSupport.h"
 
 namespace zorvane {
@@ -20,7 +19,7 @@ namespace {
 // Writes frame after frame into the master side, as fast as the terminal takes them.
 class Transmitter {
   public:
-    Transmitter(int master, const WireFrame& frame)
+    Transmitter(int master, const WireBytes& frame)
         : thread_([this, master, frame] {
               EXPECT_EQ(::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK), 0);
               for (std::size_t sent = 0; !stop_;) {
@@ -46,19 +45,18 @@ class PortLifecyclePtyTest : public ::testing::Test {
         ZORVANE_REQUIRE_PTY(pty_);
         cwd_.Link("COM1", pty_.Slave());
         ASSERT_EQ(DevicePath("COM1"), "./COM1");  // guard: never /dev/ttyS0
-        CancelPressed = false;
     }
     void Open(PortLifecycle& lifecycle) {
         test::ModalScript script;
-        script.Then<TOKRightDlg>([](TOKRightDlg& d) { d.OKBtn->click(); });
-        lifecycle.PortProcedure();
+        script.Then<PortDialog>([](PortDialog& d) { d.findChild<QPushButton*>("OKBtn")->click(); });
+        lifecycle.ChooseAndOpenPort();
         ASSERT_TRUE(lifecycle.PortOpen());
     }
     qint64 CloseTakes(PortLifecycle& lifecycle) {
         QElapsedTimer took;
         took.start();
         test::Deadline guard(std::chrono::seconds(5), "close procedure");
-        lifecycle.CloseProcedure();
+        lifecycle.Close();
         return took.elapsed();
     }
 
@@ -72,7 +70,7 @@ class PortLifecyclePtyTest : public ::testing::Test {
 // Odd cycles close while the reader waits in the hand-off for a window that does not pump.
 TEST_F(PortLifecyclePtyTest, FramesShowAndClosingWhileTheyStreamNeverHangs) {
     constexpr int kCycles = 40;
-    Transmitter transmitter(pty_.Master(), EncodeFrame({0xDE, 0xAD, 0xBE, 0xEF, 1}, {5, 6, 7}));
+    Transmitter transmitter(pty_.Master(), EncodeFrame({{0xDE, 0xAD, 0xBE, 0xEF, 1, 5, 6, 7}}));
     qint64 slowest = 0;
     for (int cycle = 0; cycle < kCycles; ++cycle) {
         pty_.SetTimeouts(3, 4);
@@ -80,8 +78,7 @@ TEST_F(PortLifecyclePtyTest, FramesShowAndClosingWhileTheyStreamNeverHangs) {
         PortLifecycle lifecycle(host_, opener_, [this] { ++ends_; });
         Open(lifecycle);
         ASSERT_TRUE(test::PumpUntil([&] { return host_.frames >= 1 + cycle % 5; })) << cycle;
-        EXPECT_EQ(host_.lastFrame[0], 0xDE);
-        EXPECT_EQ(host_.lastFrame[10], 7);
+        EXPECT_EQ(host_.lastFrame, (Frame{{0xDE, 0xAD, 0xBE, 0xEF, 1, 5, 6, 7}}));
         if (cycle % 2 == 1) QTest::qSleep(15);
 
         host_.closing = true;

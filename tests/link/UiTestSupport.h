@@ -18,7 +18,7 @@
 
 #include "PortHost.h"
 #include "PortOpener.h"
-#include "TRead.h"
+#include "ReaderThread.h"
 
 namespace zorvane::test {
 
@@ -116,13 +116,10 @@ class ModalScript {
 // The main window as the lifecycle sees it.
 class FakeHost : public PortHost {
   public:
-    void SetPortSelectPending(bool pending) override {
-        log.push_back(pending ? "pending=1" : "pending=0");
-    }
-    void RestartTimer1() override { log.push_back("restart"); }
-    void ShowFrame(const TRead& reader) override {
+    void ChooseAnotherPortLater() override { log.push_back("choose again"); }
+    void ShowFrame(const Frame& frame, const std::string&) override {
         ++frames;
-        lastFrame = reader.FrameBuffer();
+        lastFrame = frame;
         framesAfterClose += closing;
     }
     QWidget* DialogParent() override { return nullptr; }

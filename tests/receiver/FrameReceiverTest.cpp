@@ -3,8 +3,6 @@
 #include <random>
 #include <vector>
 
-#include "DecodeStep.h"
-#include "FrameEncoder.h"
 #include "FrameReceiver.h"
 
 using namespace zorvane;
@@ -25,7 +23,7 @@ Bytes Repeat(const Bytes& b, int times, Bytes prefix = {}) {
 std::vector<std::size_t> Completions(FrameReceiver& r, const Bytes& stream) {
     std::vector<std::size_t> at;
     for (std::size_t i = 0; i < stream.size(); ++i)
-        if (DecodeStep(r, stream[i]).completed) at.push_back(i);
+        if (DecodeByte(r, stream[i]).completed) at.push_back(i);
     return at;
 }
 
@@ -72,33 +70,31 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(FrameReceiver, StoresBothBlocksAndKeepsTheBufferAcrossFrames) {
     FrameReceiver r;
     Completions(r, kExample);
-    const Frame& f = r.FrameBuffer();
-    EXPECT_EQ(Bytes(f.begin(), f.begin() + 6), (Bytes{1, 2, 3, 4, 5, 0x0F}));
-    EXPECT_EQ(Bytes(f.begin() + 8, f.begin() + 12), (Bytes{0x10, 0x20, 0x30, 0x60}));
-    EXPECT_EQ(Bytes(f.begin() + 12, f.end()), (Bytes{0, 0, 0, 0}));
-    r.Start();
-    EXPECT_EQ(r.FrameBuffer()[8], 0x10) << "the buffer is never cleared";
+    EXPECT_EQ(r.LatestFrame(), (Frame{{1, 2, 3, 4, 5, 0x10, 0x20, 0x30}}));
+    r.Feed(0xAA);
+    EXPECT_EQ(r.LatestFrame(), (Frame{{1, 2, 3, 4, 5, 0x10, 0x20, 0x30}}))
+        << "the buffer is never cleared";
 }
 
 TEST(FrameReceiver, RejectedFirstBlockKeepsItsLastByteAsTheNewFirst) {
     FrameReceiver r;
     for (std::uint8_t b : Bytes{0xAA, 1, 2, 3, 4, 5, 0x00})
         r.Feed(b);
-    EXPECT_EQ(r.Snapshot().bfcnt, 1);
-    EXPECT_FALSE(r.Snapshot().faze2);
-    EXPECT_EQ(r.FrameBuffer()[0], 0x00);
+    EXPECT_EQ(r.State().storedBytes, 1);
+    EXPECT_FALSE(r.State().firstBlockAccepted);
+    EXPECT_EQ(r.LatestFrame().data[0], 0x00);
     for (std::uint8_t b : Bytes{1, 1, 1, 1, 4})
         r.Feed(b);  // 00 01 01 01 01 sums to 04
-    EXPECT_TRUE(r.Snapshot().faze2);
+    EXPECT_TRUE(r.State().firstBlockAccepted);
 }
 
 TEST(FrameReceiver, AAInsideTheFirstBlockIsData) {
     FrameReceiver r;
     for (std::uint8_t b : Bytes{0xAA, 0xAA, 0, 0, 0, 0, 0xAA})
         r.Feed(b);
-    EXPECT_TRUE(r.Snapshot().faze2);
-    EXPECT_FALSE(r.Snapshot().prijem2) << "the data AA must not open the second block";
-    EXPECT_EQ(r.FrameBuffer()[0], 0xAA);
+    EXPECT_TRUE(r.State().firstBlockAccepted);
+    EXPECT_FALSE(r.State().secondBlockOpen) << "the data AA must not open the second block";
+    EXPECT_EQ(r.LatestFrame().data[0], 0xAA);
 }
 
 TEST(FrameReceiver, SecondBlocksAloneMarkThePlcSilentOnThe52ndByte) {
@@ -107,20 +103,18 @@ TEST(FrameReceiver, SecondBlocksAloneMarkThePlcSilentOnThe52ndByte) {
     std::size_t setAt = 0;
     for (std::size_t i = 0; i < stream.size() && setAt == 0; ++i) {
         r.Feed(stream[i]);
-        if (r.Snapshot().PLCerr) setAt = i + 1;
+        if (r.State().plcSilent) setAt = i + 1;
     }
     EXPECT_EQ(setAt, 52u);
-    EXPECT_GE(r.errcnt(), 10);
 }
 
 TEST(FrameReceiver, AnAcceptedFirstBlockClearsPlcSilent) {
     FrameReceiver r;
     Completions(r, Repeat({0xAA, 0x10, 0x20, 0x30, 0x60}, 20));
-    ASSERT_TRUE(r.Snapshot().PLCerr);
-    r.Start();
+    ASSERT_TRUE(r.State().plcSilent);
+    r.ResetForNextFrame();
     Completions(r, kExample);
-    EXPECT_FALSE(r.Snapshot().PLCerr);
-    EXPECT_EQ(r.errcnt(), 0);
+    EXPECT_FALSE(r.State().plcSilent);
 }
 
 TEST(FrameReceiver, StatusLineHandedOverIsAlwaysTheCompletedState) {
@@ -134,30 +128,25 @@ TEST(FrameReceiver, StatusLineHandedOverIsAlwaysTheCompletedState) {
         }
     };
     Bytes stream;
-    std::vector<WireFrame> sent;
+    std::vector<Frame> sent;
     for (int i = 0; i < 2000; ++i) {
-        std::array<std::uint8_t, 5> plc;
-        std::array<std::uint8_t, 3> rt;
-        for (auto& b : plc)
+        Frame frame;
+        for (auto& b : frame.data)
             b = byte(rng);
-        for (auto& b : rt)
-            b = byte(rng);
-        sent.push_back(EncodeFrame(plc, rt));
+        sent.push_back(frame);
+        const WireBytes wire = EncodeFrame(frame);
         noise(stream);
-        stream.insert(stream.end(), sent.back().begin(), sent.back().begin() + 7);
+        stream.insert(stream.end(), wire.begin(), wire.begin() + 7);
         noise(stream);
-        stream.insert(stream.end(), sent.back().begin() + 7, sent.back().end());
+        stream.insert(stream.end(), wire.begin() + 7, wire.end());
     }
     FrameReceiver r;
     std::size_t frames = 0;
     for (std::uint8_t b : stream) {
-        const DecodedByte step = DecodeStep(r, b);
+        const DecodedByte step = DecodeByte(r, b);
         if (!step.completed) continue;
         ASSERT_LT(frames, sent.size());
-        const Frame& f = r.FrameBuffer();
-        const WireFrame& w = sent[frames++];
-        EXPECT_TRUE(std::equal(w.begin() + 1, w.begin() + 6, f.begin()));
-        EXPECT_TRUE(std::equal(w.begin() + 8, w.end(), f.begin() + 8));
+        EXPECT_EQ(r.LatestFrame(), sent[frames++]);
         EXPECT_EQ(FormatStatusLine(1, step.before),
                   "rd:1 bfcnt:9 prijem:1 faze2:1 prijem2:1 PLCerr:0");
     }
@@ -170,14 +159,14 @@ TEST(FormatStatusLine, MatchesTheFixedFormat) {
               "rd:0 bfcnt:255 prijem:1 faze2:1 prijem2:1 PLCerr:1");
 }
 
-TEST(LampBit, MapsEveryLampToItsByteAndBit) {
+TEST(Frame, SetLampLightsThatLampAlone) {
     for (int lamp = 1; lamp <= kLampCount; ++lamp) {
-        Frame f{};
-        const int i = lamp - 1;
-        const std::size_t byte = lamp <= 40 ? i / 8 : 8 + (i - 40) / 8;
-        f[byte] = static_cast<std::uint8_t>(1u << (i % 8));
+        Frame f;
+        f.SetLamp(lamp, true);
         for (int other = 1; other <= kLampCount; ++other)
-            ASSERT_EQ(LampBit(f, other), other == lamp) << "lamp " << lamp << " other " << other;
+            ASSERT_EQ(f.Lamp(other), other == lamp) << "lamp " << lamp << " other " << other;
+        f.SetLamp(lamp, false);
+        ASSERT_EQ(f, Frame{});
     }
 }
 

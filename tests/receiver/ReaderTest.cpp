@@ -10,10 +10,9 @@
 #include <thread>
 #include <vector>
 
-#include "FrameEncoder.h"
+#include "Frame.h"
 #include "HandOff.h"
-#include "ReaderGlobals.h"
-#include "TRead.h"
+#include "ReaderThread.h"
 #include "UiTaskQueue.h"
 
 using namespace zorvane;
@@ -53,7 +52,7 @@ std::vector<std::uint8_t> Frames(int count) {
     std::vector<std::uint8_t> out;
     for (int i = 0; i < count; ++i) {
         const auto n = static_cast<std::uint8_t>(i);
-        const WireFrame w = EncodeFrame({n, 0, 0, 0, 0x80}, {0, 0, n});
+        const WireBytes w = EncodeFrame({{n, 0, 0, 0, 0x80, 0, 0, n}});
         out.insert(out.end(), w.begin(), w.end());
     }
     return out;
@@ -103,17 +102,16 @@ TEST_F(Reader, ShowsEveryFrameInOrderOnTheUiThreadWhileTheReaderWaits) {
     std::vector<std::string> lines;
     bool blocked = true, onUiThread = true;
     {
-        TRead reader(source, handOff, [&](const TRead& r) {
+        ReaderThread reader(source, handOff, [&](const Frame& frame, const std::string& line) {
             const std::size_t before = source.position;
             std::this_thread::sleep_for(100us);
             blocked = blocked && source.position == before;
             onUiThread = onUiThread && QThread::currentThread() == app_->thread();
-            shown.push_back(r.FrameBuffer()[0]);
-            lines.push_back(StatusLine);
-            EXPECT_TRUE(ByteReceived);
+            shown.push_back(frame.data[0]);
+            lines.push_back(line);
         });
         ASSERT_TRUE(PumpUntil([&] { return shown.size() == kFrames; }));
-        reader.Terminate();
+        reader.RequestStop();
         handOff.Cancel();
     }
     EXPECT_TRUE(blocked) << "the reader must wait until ShowFrame has returned";
@@ -128,14 +126,14 @@ TEST_F(Reader, CancelReleasesAReaderBlockedInTheHandOff) {
     ScriptedSource source(Frames(3));
     HandOff handOff(UiPoster());
     std::atomic<int> shows{0};
-    TRead reader(source, handOff, [&](const TRead&) { ++shows; });
+    ReaderThread reader(source, handOff, [&](const Frame&, const std::string&) { ++shows; });
     // The UI thread is not pumping: the reader is stuck in the first hand-off.
     std::this_thread::sleep_for(50ms);
     EXPECT_EQ(source.position, 12u);
-    reader.Terminate();
+    reader.RequestStop();
     const auto started = std::chrono::steady_clock::now();
     handOff.Cancel();
-    EXPECT_TRUE(reader.WaitFor(250ms));
+    EXPECT_TRUE(reader.WaitUntilEnded(250ms));
     EXPECT_LT(std::chrono::steady_clock::now() - started, 100ms)
         << "released at once, not after a read";
     PumpUntil([] { return false; }, 50ms);  // the stale queued call must not run
@@ -147,7 +145,7 @@ TEST_F(Reader, NoHandOffRunsAfterCancel) {
     HandOff handOff(UiPoster());
     handOff.Cancel();
     std::atomic<int> shows{0};
-    TRead reader(source, handOff, [&](const TRead&) { ++shows; });
+    ReaderThread reader(source, handOff, [&](const Frame&, const std::string&) { ++shows; });
     PumpUntil([&] { return source.position == 600; }, 2000ms);
     PumpUntil([] { return false; }, 20ms);
     EXPECT_EQ(shows, 0);
@@ -156,11 +154,11 @@ TEST_F(Reader, NoHandOffRunsAfterCancel) {
 TEST_F(Reader, StopsWithinOneReadTimeoutWhenIdle) {
     ScriptedSource source({});
     HandOff handOff(UiPoster());
-    TRead reader(source, handOff, [](const TRead&) {});
+    ReaderThread reader(source, handOff, [](const Frame&, const std::string&) {});
     std::this_thread::sleep_for(30ms);
     const auto started = std::chrono::steady_clock::now();
-    reader.Terminate();
-    EXPECT_TRUE(reader.WaitFor(250ms));
+    reader.RequestStop();
+    EXPECT_TRUE(reader.WaitUntilEnded(250ms));
     EXPECT_LE(std::chrono::steady_clock::now() - started, kReadTimeout + 100ms);
 }
 
@@ -168,11 +166,11 @@ TEST_F(Reader, AFailingPortIsRetriedOncePerReadTimeoutNotInALoop) {
     ScriptedSource source({}, ScriptedSource::AfterScript::FailAtOnce);
     HandOff handOff(UiPoster());
     {
-        TRead reader(source, handOff, [](const TRead&) {});
+        ReaderThread reader(source, handOff, [](const Frame&, const std::string&) {});
         std::this_thread::sleep_for(1s);
         const auto started = std::chrono::steady_clock::now();
-        reader.Terminate();
-        EXPECT_TRUE(reader.WaitFor(80ms)) << "the padding wait must end on a stop request";
+        reader.RequestStop();
+        EXPECT_TRUE(reader.WaitUntilEnded(80ms)) << "the padding wait must end on a stop request";
         EXPECT_LT(std::chrono::steady_clock::now() - started, 80ms);
     }
     // One attempt per time-out: 10 in a second (fewer on a slow machine), never a spin.
@@ -185,20 +183,9 @@ TEST_F(Reader, DestructorStopsAndJoinsARunningReader) {
     HandOff handOff(UiPoster());
     const auto started = std::chrono::steady_clock::now();
     {
-        TRead reader(source, handOff, [](const TRead&) {});
+        ReaderThread reader(source, handOff, [](const Frame&, const std::string&) {});
     }
     EXPECT_LT(std::chrono::steady_clock::now() - started, kReadTimeout + 50ms);
-}
-
-TEST_F(Reader, TheFirstByteShowsTheStartState) {
-    ScriptedSource source({0x11});
-    HandOff handOff(UiPoster());
-    TRead reader(source, handOff, [](const TRead&) {});
-    while (source.position == 0)
-        std::this_thread::sleep_for(1ms);
-    reader.Terminate();
-    ASSERT_TRUE(reader.WaitFor(250ms));
-    EXPECT_EQ(StatusLine, "rd:1 bfcnt:0 prijem:0 faze2:0 prijem2:0 PLCerr:0");
 }
 
 }  // namespace

@@ -1,24 +1,30 @@
 // libFuzzer target: arbitrary bytes through the receiver and the reader's decoding step.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 
-#include "DecodeStep.h"
+#include "FrameReceiver.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace zorvane;
     FrameReceiver receiver;
-    receiver.Start();
     for (std::size_t i = 0; i < size; ++i) {
-        const DecodedByte step = DecodeStep(receiver, data[i]);
-        const ReceiverSnapshot s = receiver.Snapshot();
+        const DecodedByte step = DecodeByte(receiver, data[i]);
+        const ReceiverState s = receiver.State();
         // The store position must stay inside the buffer: first block 0..5, second 8..11.
-        if (s.faze2 ? s.bfcnt < 6 || s.bfcnt > 9 : s.bfcnt > 5) std::abort();
+        if (s.firstBlockAccepted ? s.storedBytes < 6 || s.storedBytes > 9 : s.storedBytes > 5)
+            std::abort();
         if (!step.completed) continue;
-        const Frame& f = receiver.FrameBuffer();
-        if (!CheckSum5(&f[0])) std::abort();  // only an accepted first block is ever shown
-        if (s.bfcnt != 0 || s.prijem || s.faze2 || s.prijem2) std::abort();
+        if (s != ReceiverState{}) std::abort();
         if (FormatStatusLine(1, step.before).size() > 48) std::abort();
+        // Only an accepted first block is ever shown: its data and check byte were on the line.
+        const Frame frame = receiver.LatestFrame();
+        const auto plc = frame.Plc();
+        std::uint8_t block[6];
+        std::copy(plc.begin(), plc.end(), block);
+        block[5] = static_cast<std::uint8_t>(plc[0] + plc[1] + plc[2] + plc[3] + plc[4]);
+        if (std::search(data, data + i, block, block + 6) == data + i) std::abort();
     }
     return 0;
 }

@@ -13,8 +13,8 @@ inline std::vector<Frame> DecodeFrames(const std::string& bytes) {
     std::vector<Frame> frames;
     for (const char c : bytes) {
         receiver.Feed(static_cast<std::uint8_t>(c));
-        if (!receiver.done()) continue;
-        frames.push_back(receiver.FrameBuffer());
+        if (!receiver.complete()) continue;
+        frames.push_back(receiver.LatestFrame());
         receiver.ResetForNextFrame();
     }
     return frames;
@@ -24,7 +24,7 @@ inline std::vector<Frame> DecodeFrames(const std::string& bytes) {
 inline std::vector<int> LitLamps(const Frame& frame) {
     std::vector<int> lit;
     for (int lamp = 1; lamp <= kLampCount; ++lamp)
-        if (LampBit(frame, lamp)) lit.push_back(lamp);
+        if (frame.Lamp(lamp)) lit.push_back(lamp);
     return lit;
 }
 

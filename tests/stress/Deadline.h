@@ -7,7 +7,7 @@
 #include <mutex>
 #include <thread>
 
-namespace zorvane::stress {
+namespace zorvane::bench {
 
 // Aborts the test program with a message when the guarded scope outlives `limit`: a shutdown
 // that deadlocks fails at once and says where, instead of waiting for the CTest time-out.
@@ -39,4 +39,4 @@ class Deadline {
     std::thread thread_;  // last: starts once the rest exists
 };
 
-}  // namespace zorvane::stress
+}  // namespace zorvane::bench

@@ -14,7 +14,7 @@
 #include "PtyLine.h"
 #include "Sender.h"
 
-namespace zorvane::stress {
+namespace zorvane::bench {
 namespace {
 
 using namespace std::chrono_literals;
@@ -99,4 +99,4 @@ TEST(Garbage, TenMegabytesOfNoiseThenCleanFramesAreShownAgain) {
 }
 
 }  // namespace
-}  // namespace zorvane::stress
+}  // namespace zorvane::bench

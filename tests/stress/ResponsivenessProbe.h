@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <chrono>
 
-namespace zorvane::stress {
+namespace zorvane::bench {
 
 // Posts an event to the user-interface thread's queue at a fixed interval and notes how long
 // each one waits before the event loop gets to it.
@@ -40,4 +40,4 @@ class ResponsivenessProbe {
     std::chrono::microseconds worst_{0};
 };
 
-}  // namespace zorvane::stress
+}  // namespace zorvane::bench

@@ -14,7 +14,7 @@
 #include "PtyLine.h"
 #include "Sender.h"
 
-namespace zorvane::stress {
+namespace zorvane::bench {
 namespace {
 
 using namespace std::chrono_literals;
@@ -70,4 +70,4 @@ TEST(ShutdownUnderLoad, ClosingTheWindowWhileFramesStreamEndsWithinHalfASecondEv
 }
 
 }  // namespace
-}  // namespace zorvane::stress
+}  // namespace zorvane::bench

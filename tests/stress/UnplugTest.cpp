@@ -20,7 +20,7 @@
 #include "Sender.h"
 #include "ShapeWidget.h"
 
-namespace zorvane::stress {
+namespace zorvane::bench {
 namespace {
 
 using namespace std::chrono_literals;
@@ -51,12 +51,12 @@ class LineLost : public ::testing::Test {
     void TearDown() override { stack_.reset(); }
 
     bool LinkShownDown() {
-        auto* prijem = stack_->Form().findChild<ShapeWidget*>(QStringLiteral("prijem"));
-        auto* warning = stack_->Form().findChild<QLabel*>(QStringLiteral("Label69"));
+        auto* prijem = stack_->Window().findChild<ShapeWidget*>(QStringLiteral("prijem"));
+        auto* warning = stack_->Window().findChild<QLabel*>(QStringLiteral("Label69"));
         return prijem->FillColor() == LampColorOn && warning->isVisible();
     }
     bool LinkShownUp() {
-        auto* prijem = stack_->Form().findChild<ShapeWidget*>(QStringLiteral("prijem"));
+        auto* prijem = stack_->Window().findChild<ShapeWidget*>(QStringLiteral("prijem"));
         return prijem->FillColor() == LinkAliveColor;
     }
     bool FramesShown(std::uint64_t atLeast) {
@@ -134,4 +134,4 @@ TEST_F(LineLost, SenderFallingSilentLeavesTheMonitorIdleAndFramesResumeAfterward
 }
 
 }  // namespace
-}  // namespace zorvane::stress
+}  // namespace zorvane::bench

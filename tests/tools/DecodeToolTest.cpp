@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "FrameEncoder.h"
+#include "Frame.h"
 
 namespace {
 
@@ -65,7 +65,7 @@ TEST(DecodeTool, OffsetsRunOnAcrossReadChunks) {
     // 100000 frames: 1.2 MB, more than one read buffer.
     std::vector<std::uint8_t> stream;
     for (int i = 0; i < 100000; ++i) {
-        const auto w = zorvane::EncodeFrame({0, 0, 0, 0, static_cast<std::uint8_t>(i)}, {1, 2, 3});
+        const auto w = zorvane::EncodeFrame({{0, 0, 0, 0, static_cast<std::uint8_t>(i), 1, 2, 3}});
         stream.insert(stream.end(), w.begin(), w.end());
     }
     const ToolRun run = Decode("-", stream);

@@ -2,8 +2,6 @@
 
 #include <charconv>
 
-#include "DecodeStep.h"
-
 namespace zorvane {
 
 namespace {
@@ -24,7 +22,7 @@ void AppendDecimal(std::uint64_t value, std::string& out) {
 
 void StreamDecoder::Feed(const std::uint8_t* data, std::size_t size, std::string& out) {
     for (std::size_t i = 0; i < size; ++i, ++offset_) {
-        const DecodedByte step = DecodeStep(receiver_, data[i]);
+        const DecodedByte step = DecodeByte(receiver_, data[i]);
         if (trace_)
             AppendTraceLine(offset_, data[i], step.before, step.completed, out);
         else if (step.completed)
@@ -32,31 +30,25 @@ void StreamDecoder::Feed(const std::uint8_t* data, std::size_t size, std::string
     }
 }
 
-void StreamDecoder::AppendFrameLine(std::uint64_t offset, const ReceiverSnapshot& before,
+void StreamDecoder::AppendFrameLine(std::uint64_t offset, const ReceiverState& before,
                                     std::string& out) {
-    const Frame& f = receiver_.FrameBuffer();
     AppendDecimal(offset, out);
-    for (std::size_t i = 0; i < kPlcBytes; ++i) {
+    for (const std::uint8_t b : receiver_.LatestFrame().data) {
         out += ' ';
-        AppendHex(f[kPlcPos + i], out);
-    }
-    for (std::size_t i = 0; i < kRtBytes; ++i) {
-        out += ' ';
-        AppendHex(f[kRtPos + i], out);
+        AppendHex(b, out);
     }
     out += ' ';
-    AppendStatusLine(out, 1, before);
+    out += FormatStatusLine(1, before);
     out += '\n';
 }
 
 void StreamDecoder::AppendTraceLine(std::uint64_t offset, std::uint8_t byte,
-                                    const ReceiverSnapshot& before, bool completed,
-                                    std::string& out) {
+                                    const ReceiverState& before, bool completed, std::string& out) {
     AppendDecimal(offset, out);
     out += ' ';
     AppendHex(byte, out);
     out += ' ';
-    AppendStatusLine(out, 1, before);
+    out += FormatStatusLine(1, before);
     if (completed) out += " frame";
     out += '\n';
 }

@@ -18,8 +18,8 @@ class StreamDecoder {
     void Feed(const std::uint8_t* data, std::size_t size, std::string& out);
 
   private:
-    void AppendFrameLine(std::uint64_t offset, const ReceiverSnapshot& before, std::string& out);
-    void AppendTraceLine(std::uint64_t offset, std::uint8_t byte, const ReceiverSnapshot& before,
+    void AppendFrameLine(std::uint64_t offset, const ReceiverState& before, std::string& out);
+    void AppendTraceLine(std::uint64_t offset, std::uint8_t byte, const ReceiverState& before,
                          bool completed, std::string& out);
 
     FrameReceiver receiver_;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <FrameEncoder.h>
+#include "Frame.h"
 
 #include "FrameSource.h"
 #include "SimOptions.h"
@@ -27,7 +27,7 @@ class PatternFrames : public FrameSource {
     Settings settings_;
     std::uint64_t n_ = 0;
     std::uint64_t corrupted_ = 0;
-    WireFrame wire_{};
+    WireBytes wire_{};
 };
 
 }  // namespace zorvane::sim

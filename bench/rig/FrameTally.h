@@ -1,0 +1,56 @@
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+
+#include "PortHost.h"
+
+namespace zorvane {
+class MainWindow;
+}
+
+namespace zorvane::bench {
+
+// The main window as the port lifecycle sees it, with every ShowFrame counted and its frame
+// checked against the numbered stream (CounterFrames.h). Everything but the counters is the
+// real window's.
+class FrameTally final : public PortHost {
+  public:
+    struct Counts {
+        std::uint64_t shown = 0;    // ShowFrame calls
+        std::uint64_t inOrder = 0;  // intact frames, each numbered after the one before
+        std::uint64_t skipped = 0;  // numbers jumped over
+        std::uint64_t bad = 0;      // damaged frames, repeats and steps back
+        std::uint64_t afterClose = 0;
+        std::chrono::nanoseconds showTime{0};  // spent inside the window's ShowFrame
+        std::chrono::steady_clock::time_point lastShown{};
+    };
+
+    explicit FrameTally(MainWindow& window) : window_(window) {}
+
+    void ShowFrame(const Frame& frame, const std::string& statusLine) override;
+    void ChooseAnotherPortLater() override;
+    QWidget* DialogParent() override;
+
+    // User-interface thread only.
+    Counts Snapshot() const { return counts_; }
+    // The number the next frame should carry (a sender starting a new numbered run).
+    void ExpectNext(std::uint64_t n) { next_ = n; }
+    std::uint64_t NextExpected() const { return next_; }
+    void MarkClosed() { closed_ = true; }
+
+    // Any thread: how many frames have been shown so far.
+    std::uint64_t ShownSoFar() const { return shownSoFar_.load(std::memory_order_acquire); }
+
+  private:
+    void Check(std::uint64_t n, bool intact);
+
+    MainWindow& window_;
+    Counts counts_;
+    std::uint64_t next_ = 0;
+    bool closed_ = false;
+    std::atomic<std::uint64_t> shownSoFar_{0};
+};
+
+}  // namespace zorvane::bench

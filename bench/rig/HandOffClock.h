@@ -1,0 +1,55 @@
+#pragma once
+
+#include <time.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "ByteSource.h"
+#include "FrameTally.h"
+
+namespace zorvane::bench {
+
+// Round trips of the reader's hand-off, in microseconds, gathered on the reader thread.
+class HandOffLog {
+  public:
+    void Add(double micros);
+    // Everything gathered since the last call.
+    std::vector<double> Take();
+
+    // The reader thread's CPU time so far (zero until it has read once).
+    std::chrono::nanoseconds ReaderCpu() const;
+    void NoteReaderThread();
+
+  private:
+    std::mutex mutex_;
+    std::vector<double> micros_;
+    std::atomic<bool> haveReader_{false};
+    clockid_t readerClock_{};
+};
+
+// Wraps the opened port. The reader takes a frame's last byte from here, hands the frame
+// over and comes back for the next byte only once ShowFrame has returned; when a frame was
+// shown in between, that gap is the reader-to-ShowFrame-returned round trip (plus decoding
+// one byte, a few nanoseconds).
+class HandOffClock final : public ByteSource {
+  public:
+    HandOffClock(std::unique_ptr<ByteSource> port, const bench::FrameTally& tally, HandOffLog& log)
+        : port_(std::move(port)), tally_(tally), log_(log) {}
+
+    bool ReadByte(std::uint8_t& out) override;
+
+  private:
+    std::unique_ptr<ByteSource> port_;
+    const bench::FrameTally& tally_;
+    HandOffLog& log_;
+    bool first_ = true;
+    std::uint64_t shownBefore_ = 0;
+    std::chrono::steady_clock::time_point lastByte_{};
+};
+
+}  // namespace zorvane::bench

@@ -1,0 +1,221 @@
+#include "MainWindow.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QScreen>
+#include <QTimer>
+
+#include "CaptionLabels.h"
+#include "FrameText.h"
+#include "LampColors.h"
+#include "LoadNames.h"
+#include "MainLayout.h"
+#include "ShapeWidget.h"
+
+namespace zorvane {
+
+namespace {
+
+constexpr int kWatchdogMs = 40;  // without a frame this long the link is silent
+const char kNamesFile[] = "names.ini";
+
+// Sizes are character heights in pixels (96 dpi).
+QFont PixelFont(const QStringList& families, int pixels) {
+    QFont font;
+    font.setFamilies(families);
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(pixels);
+    return font;
+}
+// "MS Sans Serif" is a bitmap face with a few strikes (8, 10, 12, 14, 18, 24 pt) and shows any
+// other size with the largest strike below it; the layout's caption sizes come from that (a
+// 15 px caption is 16 px high). It is rarely installed here, and Arial's metric twin comes
+// closest to its widths, so the substitute gets the same sizes and captions fit as designed.
+int SansSerifStrike(int pixels) {
+    for (int strike : {32, 24, 19, 16, 13, 11})
+        if (pixels >= strike) return strike;
+    return pixels;
+}
+QFont SansSerif(int pixels) {
+    return PixelFont({"MS Sans Serif", "Liberation Sans"}, SansSerifStrike(pixels));
+}
+QFont Arial(int pixels) {
+    return PixelFont({"Arial", "Liberation Sans"}, pixels);
+}
+
+QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& caption) {
+    auto* label = new QLabel(parent);
+    label->setObjectName(name);
+    label->setTextFormat(Qt::PlainText);  // names come from a user's file, never markup
+    label->setText(caption);
+    return label;
+}
+
+QLabel* MakeCaption(QWidget* parent, const char* name, const QString& caption, const QFont& font,
+                    QPoint pos) {
+    QLabel* label = MakeLabel(parent, QString::fromLatin1(name), caption);
+    label->setFont(font);
+    label->adjustSize();
+    label->move(pos);
+    return label;
+}
+
+QLineEdit* MakeEdit(QWidget* parent, const char* name, const QRect& geometry) {
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(QString::fromLatin1(name));
+    edit->setGeometry(geometry);
+    edit->setEnabled(false);  // shows text, takes no input
+    // The hex bytes are what technicians read: keep them in full contrast though disabled.
+    QPalette pal = edit->palette();
+    pal.setColor(QPalette::Disabled, QPalette::Text, pal.color(QPalette::Active, QPalette::Text));
+    edit->setPalette(pal);
+    return edit;
+}
+
+// At up to 436 frames/s most texts repeat; skip the line edit's relayout then.
+void SetTextIfChanged(QLineEdit* edit, const QString& text) {
+    if (edit->text() != text) edit->setText(text);
+}
+
+}  // namespace
+
+MainWindow::MainWindow(MessageFn showMessage, QWidget* parent)
+    : QWidget(parent), showMessage_(std::move(showMessage)) {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Zorvane"));
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, pal.color(QPalette::Button));
+    setPalette(pal);
+    setAutoFillBackground(true);
+    setFont(SansSerif(11));
+    BuildControls();
+    resize(layout::kClientSize);
+    PlaceOnScreen();
+    LoadLampNames();
+    watchdog_->start();  // only after a missing names file has been reported
+}
+
+void MainWindow::BuildControls() {
+    MakeCaption(this, "Label66", QStringLiteral("RT7720"), Arial(21), layout::kLabel66);
+    MakeCaption(this, "Label67", QStringLiteral("Received paket in HEX:"), SansSerif(15),
+                layout::kLabel67);
+    rtHex_ = MakeEdit(this, "Edit2", layout::kEdit2);
+
+    linkIndicator_ = new ShapeWidget(ShapeWidget::Kind::Rectangle, LampColorOn, this);
+    linkIndicator_->setObjectName(QStringLiteral("prijem"));
+    linkIndicator_->setGeometry(layout::kPrijem);
+
+    // Created after the indicator, so it is drawn over it.
+    silentWarning_ = MakeLabel(this, QStringLiteral("Label69"), QStringLiteral("Vorlan nevysílá"));
+    silentWarning_->setFont(SansSerif(16));
+    QPalette warning = silentWarning_->palette();
+    warning.setColor(QPalette::Window, LampColorOn);
+    silentWarning_->setPalette(warning);
+    silentWarning_->setAutoFillBackground(true);
+    silentWarning_->adjustSize();
+    const QRect box = layout::kLabel69Box;
+    silentWarning_->move(box.x() + (box.width() - silentWarning_->width()) / 2,
+                         box.y() + (box.height() - silentWarning_->height()) / 2);
+
+    MakeCaption(this, "Label65", QStringLiteral("PLC"), Arial(21), layout::kLabel65);
+    MakeCaption(this, "Label68", QStringLiteral("Received paket in HEX:"), SansSerif(15),
+                layout::kLabel68);
+    plcHex_ = MakeEdit(this, "Edit1", layout::kEdit1);
+
+    BuildLampPanels();
+
+    statusLine_ = MakeEdit(this, "Edit3", layout::kEdit3);
+    statusLine_->hide();  // diagnostic only
+
+    watchdog_ = new QTimer(this);
+    watchdog_->setObjectName(QStringLiteral("Timer1"));
+    watchdog_->setInterval(kWatchdogMs);
+    watchdog_->setSingleShot(true);  // after a tick it stays off until restarted
+    watchdog_->setTimerType(Qt::PreciseTimer);
+    connect(watchdog_, &QTimer::timeout, this, &MainWindow::OnWatchdogTimeout);
+}
+
+void MainWindow::BuildLampPanels() {
+    for (int n = 1; n <= kLampCount; ++n) {
+        auto* lamp = new ShapeWidget(ShapeWidget::Kind::Circle, LampColorOff, this);
+        lamp->setObjectName(QStringLiteral("Shape%1").arg(n));
+        lamp->setGeometry(QRect(layout::LampPos(n), layout::kLampSize));
+        lamps_[n - 1] = lamp;
+
+        QLabel* name = MakeLabel(this, QStringLiteral("Label%1").arg(n), QString());
+        name->adjustSize();
+        name->move(layout::NameLabelPos(n));
+        lampNames_[n - 1] = name;
+    }
+}
+
+void MainWindow::PlaceOnScreen() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr) return;  // no display: nothing to centre on
+    move(screen->availableGeometry().center() - rect().center());
+}
+
+void MainWindow::LoadLampNames() {
+    CaptionLabels sink(lampNames_);
+    if (LoadNamesFile(kNamesFile, sink)) return;
+    const QString text = QStringLiteral("Nelze otevřít soubor names.ini s pojmenováním proměnných");
+    if (showMessage_) {
+        showMessage_(this, text);
+        return;
+    }
+    QMessageBox box(QMessageBox::NoIcon, QGuiApplication::applicationDisplayName(), text,
+                    QMessageBox::Ok, this);
+    box.exec();
+}
+
+void MainWindow::ShowFrame(const Frame& frame, const std::string& statusLine) {
+    linkIndicator_->SetFillColor(LinkAliveColor);
+    silentWarning_->hide();
+    RestartWatchdog();
+    SetTextIfChanged(plcHex_, PlcHexText(frame));
+    SetTextIfChanged(rtHex_, RtHexText(frame));
+    SetTextIfChanged(statusLine_, QString::fromStdString(statusLine));
+    for (int n = 1; n <= kLampCount; ++n)
+        lamps_[n - 1]->SetFillColor(frame.Lamp(n) ? LampColorOn : LampColorOff);
+}
+
+void MainWindow::OnWatchdogTimeout() {
+    linkIndicator_->SetFillColor(LampColorOn);
+    silentWarning_->show();
+    watchdog_->stop();
+    if (!portSelectPending_ || !portProcedure_) return;
+    portSelectPending_ = false;
+    portProcedure_();
+}
+
+void MainWindow::ChooseAnotherPortLater() {
+    portSelectPending_ = true;
+    RestartWatchdog();
+}
+
+void MainWindow::RestartWatchdog() {
+    watchdog_->stop();
+    watchdog_->start();
+}
+
+void MainWindow::SetPortProcedure(std::function<void()> procedure) {
+    portProcedure_ = std::move(procedure);
+}
+
+void MainWindow::SetCloseProcedure(std::function<void()> procedure) {
+    closeProcedure_ = std::move(procedure);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    // The close procedure stops the reader and releases the port: once is all it can do.
+    if (!closed_) {
+        closed_ = true;
+        if (closeProcedure_) closeProcedure_();
+    }
+    event->accept();
+}
+
+}  // namespace zorvane

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+#include <array>
+#include <functional>
+#include <string>
+
+#include "Frame.h"
+
+class QLabel;
+class QLineEdit;
+class QTimer;
+
+namespace zorvane {
+
+class ShapeWidget;
+
+// The main window (objectName Form1): two panels of named lamps, the hex texts of the last
+// frame, the link indicator with its warning, and the 40 ms watchdog timer, whose first tick
+// starts the port selection. Every control carries its on-screen name as objectName.
+class MainWindow : public QWidget {
+    Q_OBJECT
+  public:
+    // Shows a plain modal message with one OK button.
+    using MessageFn = std::function<void(QWidget* parent, const QString& text)>;
+
+    // Loads the lamp names from names.ini in the current folder (a missing file is reported
+    // through `showMessage`, by default a message box) and starts the watchdog.
+    explicit MainWindow(MessageFn showMessage = {}, QWidget* parent = nullptr);
+
+    // Puts a complete frame on the window. User-interface thread only, while the reader waits.
+    void ShowFrame(const Frame& frame, const std::string& statusLine);
+
+    // Run by the watchdog's tick while a port is still to be chosen.
+    void SetPortProcedure(std::function<void()> procedure);
+    // Run once when the window closes.
+    void SetCloseProcedure(std::function<void()> procedure);
+
+    // A fresh port dialog on the watchdog's next tick, a full interval from now.
+    void ChooseAnotherPortLater();
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void BuildControls();
+    void BuildLampPanels();
+    void PlaceOnScreen();
+    void LoadLampNames();
+    void OnWatchdogTimeout();
+    void RestartWatchdog();
+
+    MessageFn showMessage_;
+    std::function<void()> portProcedure_;
+    std::function<void()> closeProcedure_;
+    bool portSelectPending_ = true;
+    bool closed_ = false;
+
+    // Children, owned through Qt parenthood; index n - 1 is lamp n.
+    std::array<ShapeWidget*, kLampCount> lamps_{};
+    std::array<QLabel*, kLampCount> lampNames_{};
+    ShapeWidget* linkIndicator_ = nullptr;
+    QLabel* silentWarning_ = nullptr;
+    QLineEdit* plcHex_ = nullptr;
+    QLineEdit* rtHex_ = nullptr;
+    QLineEdit* statusLine_ = nullptr;
+    QTimer* watchdog_ = nullptr;
+};
+
+}  // namespace zorvane

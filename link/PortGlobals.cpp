@@ -1,8 +1,0 @@
-#include "PortGlobals.h"
-
-namespace zorvane {
-
-int PortChoice = 1;
-bool CancelPressed = false;
-
-}  // namespace zorvane

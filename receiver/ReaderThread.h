@@ -1,0 +1,48 @@
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "ByteSource.h"
+#include "FrameReceiver.h"
+#include "HandOff.h"
+
+namespace zorvane {
+
+// The reader thread: reads one byte at a time, decodes frames and hands each complete frame,
+// with the status line of its last byte, to the user-interface thread, waiting until it has
+// been shown. Starts running at once. The owner stops it with RequestStop() (plus
+// HandOff::Cancel() when shutting down); the destructor requests the stop and joins, so the
+// thread never outlives what it uses.
+class ReaderThread {
+  public:
+    // Runs on the user-interface thread while the reader waits.
+    using FrameHandler = std::function<void(const Frame& frame, const std::string& statusLine)>;
+
+    ReaderThread(ByteSource& source, HandOff& handOff, FrameHandler showFrame);
+    ReaderThread(const ReaderThread&) = delete;
+    ReaderThread& operator=(const ReaderThread&) = delete;
+
+    // Noticed after the current read or hand-off returns.
+    void RequestStop() { thread_.request_stop(); }
+    // Waits up to `limit` for the loop to end; true when it has ended.
+    bool WaitUntilEnded(std::chrono::milliseconds limit);
+
+  private:
+    void ReadLoop(std::stop_token stop);
+    void MarkEnded();
+
+    ByteSource& source_;
+    HandOff& handOff_;
+    FrameHandler showFrame_;
+    std::mutex mutex_;
+    std::condition_variable_any changed_;
+    bool ended_ = false;
+    std::jthread thread_;  // last: starts after everything it uses exists, joins first
+};
+
+}  // namespace zorvane
