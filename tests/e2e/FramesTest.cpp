@@ -72,7 +72,8 @@ TEST_P(FramesTest, SilenceTurnsTheIndicatorRedAndKeepsTheLastFrame) {
     EXPECT_FALSE(program_->Exited()) << "the program ended when the transmitter went away";
 }
 
-INSTANTIATE_TEST_SUITE_P(Patterns, FramesTest, ::testing::ValuesIn(kPatterns));
+INSTANTIATE_TEST_SUITE_P(Patterns, FramesTest, ::testing::ValuesIn(kPatterns),
+                         [](const auto& info) { return std::string(info.param); });
 
 using CloseTest = E2eTest;
 

@@ -1,4 +1,6 @@
 // zorvane-decode: decodes a captured byte stream the way the monitor's reader does.
+#include <getopt.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -20,7 +22,8 @@ constexpr const char* kUsage =
     "two-digit hex, STATUS is the reader's status line written before that byte.\n"
     "\n"
     "  --trace   one line per input byte instead: OFFSET BYTE STATUS [frame]\n"
-    "  --help    this text\n";
+    "  --help    this text\n"
+    "  --version the program's version\n";
 
 struct Options {
     bool trace = false;
@@ -29,24 +32,32 @@ struct Options {
 
 // Returns -1 to go on, else the exit status.
 int Parse(int argc, char** argv, Options& opt) {
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        if (arg == "--help" || arg == "-h") {
-            std::fputs(kUsage, stdout);
-            return 0;
-        }
-        if (arg == "--trace") {
-            opt.trace = true;
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            std::fprintf(stderr, "zorvane-decode: unknown option %s\n%s", argv[i], kUsage);
-            return 2;
-        } else if (opt.path) {
-            std::fprintf(stderr, "zorvane-decode: only one FILE may be given\n");
-            return 2;
-        } else {
-            opt.path = argv[i];
+    static const option kLong[] = {{"trace", no_argument, nullptr, 't'},
+                                   {"help", no_argument, nullptr, 'h'},
+                                   {"version", no_argument, nullptr, 'V'},
+                                   {nullptr, 0, nullptr, 0}};
+    for (int c; (c = getopt_long(argc, argv, "th", kLong, nullptr)) != -1;) {
+        switch (c) {
+            case 't':
+                opt.trace = true;
+                break;
+            case 'h':
+                std::fputs(kUsage, stdout);
+                return 0;
+            case 'V':
+                std::puts("zorvane-decode " ZORVANE_VERSION);
+                return 0;
+            default:  // getopt_long has said what is wrong
+                std::fputs("Try 'zorvane-decode --help'.\n", stderr);
+                return 2;
         }
     }
+    if (argc - optind > 1) {
+        std::fputs("zorvane-decode: only one FILE may be given\nTry 'zorvane-decode --help'.\n",
+                   stderr);
+        return 2;
+    }
+    if (optind < argc) opt.path = argv[optind];
     return -1;
 }
 
