@@ -17,7 +17,6 @@ class ShapeWidget : public QWidget {
 
     void SetFillColor(QColor color);
     QColor FillColor() const { return fill_; }
-    Kind ShapeKind() const { return kind_; }
 
   protected:
     void paintEvent(QPaintEvent* event) override;

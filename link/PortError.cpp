@@ -33,15 +33,6 @@ const char* Hint(PortError kind) {
            "log in again.";
 }
 
-}  // namespace
-
-std::string OpenError::Reason() const {
-    std::string text = device + ": " + Summary(kind);
-    if (sysErrno != 0) text += " (" + std::generic_category().message(sysErrno) + ")";
-    if (const char* hint = Hint(kind)) text += std::string("\n") + hint;
-    return text;
-}
-
 PortError ClassifyErrno(int err) {
     switch (err) {
         case ENOENT:
@@ -66,6 +57,15 @@ PortError ClassifyErrno(int err) {
         default:
             return PortError::Other;
     }
+}
+
+}  // namespace
+
+std::string OpenError::Reason() const {
+    std::string text = device + ": " + Summary(kind);
+    if (sysErrno != 0) text += " (" + std::generic_category().message(sysErrno) + ")";
+    if (const char* hint = Hint(kind)) text += std::string("\n") + hint;
+    return text;
 }
 
 OpenError ErrorFromErrno(std::string device, int err) {

@@ -25,7 +25,6 @@ struct OpenError {
     std::string Reason() const;
 };
 
-PortError ClassifyErrno(int err);
 OpenError ErrorFromErrno(std::string device, int err);
 
 }  // namespace zorvane

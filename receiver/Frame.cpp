@@ -24,14 +24,4 @@ WireBytes EncodeFrame(const Frame& frame) {
     return w;
 }
 
-bool CheckSum5(const std::uint8_t* p) {
-    const std::uint8_t sum = p[0] + p[1] + p[2] + p[3] + p[4];
-    return sum == p[5];
-}
-
-bool CheckSum3(const std::uint8_t* p) {
-    const std::uint8_t sum = p[0] + p[1] + p[2];
-    return sum == p[3];
-}
-
 }  // namespace zorvane

@@ -42,9 +42,4 @@ using WireBytes = std::array<std::uint8_t, kWireFrameBytes>;
 // What a transmitter sends for one frame: AA D0..D4 C1 AA E0 E1 E2 C2.
 WireBytes EncodeFrame(const Frame& frame);
 
-// True when (p[0]+..+p[4]) mod 256 == p[5].
-bool CheckSum5(const std::uint8_t* p);
-// True when (p[0]+p[1]+p[2]) mod 256 == p[3].
-bool CheckSum3(const std::uint8_t* p);
-
 }  // namespace zorvane

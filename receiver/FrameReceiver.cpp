@@ -9,6 +9,18 @@ constexpr std::uint8_t kFirstBlockEnd = 6;
 // The second block completes once its check byte (its fourth byte) is stored.
 constexpr std::uint8_t kSecondBlockEnd = 10;
 constexpr std::uint8_t kLoneSecondBlocksForSilence = 10;
+
+// True when (p[0]+..+p[4]) mod 256 == p[5]: a first block's check.
+bool CheckSum5(const std::uint8_t* p) {
+    const std::uint8_t sum = p[0] + p[1] + p[2] + p[3] + p[4];
+    return sum == p[5];
+}
+
+// True when (p[0]+p[1]+p[2]) mod 256 == p[3]: a second block's check.
+bool CheckSum3(const std::uint8_t* p) {
+    const std::uint8_t sum = p[0] + p[1] + p[2];
+    return sum == p[3];
+}
 }  // namespace
 
 void FrameReceiver::Feed(std::uint8_t c) {

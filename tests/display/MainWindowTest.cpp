@@ -75,13 +75,11 @@ TEST_F(MainWindowTest, WarningLabelIsCentredOverTheIndicatorAndDrawnAboveIt) {
 TEST_F(MainWindowTest, StartsSilentWithWhiteLampsAndEmptyFields) {
     MakeForm();
     EXPECT_EQ(Prijem()->FillColor(), QColor(255, 0, 0));
-    EXPECT_EQ(Prijem()->ShapeKind(), ShapeWidget::Kind::Rectangle);
     EXPECT_FALSE(Label(69)->isHidden());
     EXPECT_TRUE(Label(69)->autoFillBackground());
     EXPECT_EQ(Label(69)->palette().color(QPalette::Window), QColor(255, 0, 0));
     for (int n = 1; n <= 64; ++n) {
         EXPECT_EQ(Lamp(n)->FillColor(), QColor(255, 255, 255)) << n;
-        EXPECT_EQ(Lamp(n)->ShapeKind(), ShapeWidget::Kind::Circle) << n;
         EXPECT_TRUE(Label(n)->text().isEmpty()) << n;
     }
     for (int n : {1, 2, 3}) {
