@@ -7,6 +7,7 @@
 #include "PortHost.h"
 #include "PortLifecycle.h"
 #include "PortOpener.h"
+#include "ToolkitTranslation.h"
 
 namespace {
 
@@ -18,6 +19,9 @@ class WindowPortHost final : public PortHost {
     explicit WindowPortHost(MainWindow& window) : window_(window) {}
     void ShowFrame(const Frame& frame, const std::string& statusLine) override {
         window_.ShowFrame(frame, statusLine);
+    }
+    void ShowPortWaiting(const std::string& device) override {
+        window_.ShowPortWaiting(QString::fromStdString(device));
     }
     void ChooseAnotherPortLater() override { window_.ChooseAnotherPortLater(); }
     QWidget* DialogParent() override { return &window_; }
@@ -42,6 +46,7 @@ int Run() {
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Zorvane");
+    InstallToolkitTranslation(app);
     try {
         return Run();
     } catch (const std::exception& e) {

@@ -1,6 +1,7 @@
 #include "MainWindow.h"
 
 #include <QCloseEvent>
+#include <QDir>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -162,12 +163,15 @@ void MainWindow::LoadLampNames() {
     CaptionLabels sink(lampNames_);
     if (LoadNamesFile(kNamesFile, sink)) return;
     const QString text = QStringLiteral("Nelze otevřít soubor names.ini s pojmenováním proměnných");
+    const QString detail =
+        QStringLiteral("Hledáno ve složce %1").arg(QDir::toNativeSeparators(QDir::currentPath()));
     if (showMessage_) {
-        showMessage_(this, text);
+        showMessage_(this, text, detail);
         return;
     }
     QMessageBox box(QMessageBox::NoIcon, QGuiApplication::applicationDisplayName(), text,
                     QMessageBox::Ok, this);
+    box.setInformativeText(detail);
     box.exec();
 }
 
@@ -189,6 +193,15 @@ void MainWindow::OnWatchdogTimeout() {
     if (!portSelectPending_ || !portProcedure_) return;
     portSelectPending_ = false;
     portProcedure_();
+}
+
+void MainWindow::ShowPortWaiting(const QString& device) {
+    const QString tip = device.isEmpty()
+                            ? QString()
+                            : QStringLiteral("Port %1 odpojen, čekám na jeho návrat").arg(device);
+    // The warning covers the indicator's middle, so it tells the same.
+    linkIndicator_->setToolTip(tip);
+    silentWarning_->setToolTip(tip);
 }
 
 void MainWindow::ChooseAnotherPortLater() {

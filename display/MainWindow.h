@@ -22,8 +22,9 @@ class ShapeWidget;
 class MainWindow : public QWidget {
     Q_OBJECT
   public:
-    // Shows a plain modal message with one OK button.
-    using MessageFn = std::function<void(QWidget* parent, const QString& text)>;
+    // Shows a plain modal message with one OK button, and a line of detail below it.
+    using MessageFn =
+        std::function<void(QWidget* parent, const QString& text, const QString& detail)>;
 
     // Loads the lamp names from names.ini in the current folder (a missing file is reported
     // through `showMessage`, by default a message box) and starts the watchdog.
@@ -36,6 +37,9 @@ class MainWindow : public QWidget {
     void SetPortProcedure(std::function<void()> procedure);
     // Run once when the window closes.
     void SetCloseProcedure(std::function<void()> procedure);
+
+    // The port's device is gone and waited for (tooltip of the indicator), or back (empty).
+    void ShowPortWaiting(const QString& device);
 
     // A fresh port dialog on the watchdog's next tick, a full interval from now.
     void ChooseAnotherPortLater();

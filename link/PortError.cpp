@@ -1,36 +1,47 @@
 #include "PortError.h"
 
 #include <cerrno>
+#include <cstring>
 #include <system_error>
 
 namespace zorvane {
 
 namespace {
 
-const char* Summary(PortError kind) {
+struct Texts {
+    const char* english;
+    const char* czech;
+};
+
+Texts Summary(PortError kind) {
     switch (kind) {
         case PortError::NotFound:
-            return "no such port";
+            return {"no such port", "takový port neexistuje"};
         case PortError::NoPermission:
-            return "permission denied";
+            return {"permission denied", "přístup odepřen"};
         case PortError::Busy:
-            return "in use by another program";
+            return {"in use by another program", "port používá jiný program"};
         case PortError::NotSerial:
-            return "not a serial port";
+            return {"not a serial port", "nejde o sériový port"};
         case PortError::Console:
-            return "this is the system console, which is left alone";
+            return {"this is the system console, which is left alone",
+                    "je to systémová konzole, tu program nechává být"};
         case PortError::Gone:
-            return "the device does not respond (unplugged?)";
+            return {"the device does not respond (unplugged?)",
+                    "zařízení neodpovídá (je odpojeno?)"};
         case PortError::Other:
             break;
     }
-    return "cannot be opened";
+    return {"cannot be opened", "nelze otevřít"};
 }
 
-const char* Hint(PortError kind) {
-    if (kind != PortError::NoPermission) return nullptr;
-    return "Serial ports belong to the dialout group: run \"sudo usermod -aG dialout $USER\" and "
-           "log in again.";
+Texts Hint(PortError kind) {
+    if (kind != PortError::NoPermission) return {};
+    return {
+        "Serial ports belong to the dialout group: run \"sudo usermod -aG dialout $USER\" and "
+        "log in again.",
+        "Sériové porty patří skupině dialout: spusťte \"sudo usermod -aG dialout $USER\" a "
+        "přihlaste se znovu."};
 }
 
 PortError ClassifyErrno(int err) {
@@ -62,9 +73,18 @@ PortError ClassifyErrno(int err) {
 }  // namespace
 
 std::string OpenError::Reason() const {
-    std::string text = device + ": " + Summary(kind);
+    std::string text = device + ": " + Summary(kind).english;
     if (sysErrno != 0) text += " (" + std::generic_category().message(sysErrno) + ")";
-    if (const char* hint = Hint(kind)) text += std::string("\n") + hint;
+    if (const char* hint = Hint(kind).english) text += std::string("\n") + hint;
+    return text;
+}
+
+std::string OpenError::CzechReason() const {
+    std::string text = device + ": " + Summary(kind).czech;
+    // The system's own words are English; its name for the error is not a sentence.
+    if (const char* name = sysErrno != 0 ? ::strerrorname_np(sysErrno) : nullptr)
+        text += std::string(" (") + name + ")";
+    if (const char* hint = Hint(kind).czech) text += std::string("\n") + hint;
     return text;
 }
 

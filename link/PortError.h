@@ -23,6 +23,8 @@ struct OpenError {
     // One or two lines for the user: the device, what is wrong, the system's words, and a hint
     // where there is one.
     std::string Reason() const;
+    // The same for the window, whose messages are Czech.
+    std::string CzechReason() const;
 };
 
 OpenError ErrorFromErrno(std::string device, int err);

@@ -14,6 +14,8 @@ class PortHost {
     virtual ~PortHost() = default;
     // Runs on the user-interface thread while the reader waits.
     virtual void ShowFrame(const Frame& frame, const std::string& statusLine) = 0;
+    // The open port's device went away and is waited for (`device`), or is back (empty).
+    virtual void ShowPortWaiting(const std::string& device) = 0;
     // The user wants another port: show a fresh dialog on the watchdog's next tick.
     virtual void ChooseAnotherPortLater() = 0;
     // Parent of the port dialog and the question box.

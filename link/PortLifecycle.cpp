@@ -18,7 +18,7 @@ bool AnotherPortWanted(QWidget* parent, const OpenError& error) {
                         QStringLiteral("Tento port neexistuje, chcete vybrat jiný"),
                         QMessageBox::Yes | QMessageBox::No, parent);
     box->setDefaultButton(QMessageBox::Yes);
-    box->setInformativeText(QString::fromStdString(error.Reason()));
+    box->setInformativeText(QString::fromStdString(error.CzechReason()));
     const bool yes = box->exec() == QMessageBox::Yes;
     delete box;
     return yes;
@@ -44,7 +44,13 @@ void PortLifecycle::ChooseAndOpenPort() {
         endApplication_();
         return;
     }
-    PortOpenResult opened = opener_.Open(PortName(*choice));
+    PortOpenResult opened = opener_.Open(
+        PortName(*choice), [this](ReconnectingPort::Change change, const std::string& device) {
+            // On the reader thread: the window hears of it on its own thread, without waiting.
+            const std::string waitingFor =
+                change == ReconnectingPort::Change::Lost ? device : std::string();
+            uiQueue_.Post([this, waitingFor] { host_.ShowPortWaiting(waitingFor); });
+        });
     if (!opened.port) {
         OfferAnotherPort(opened.error);
         return;

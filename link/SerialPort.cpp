@@ -1,6 +1,7 @@
 #include "SerialPort.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -8,14 +9,27 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <optional>
 
+#include "ByteSource.h"
 #include "LineSettings.h"
 #include "PortName.h"
 
 namespace zorvane {
 
 namespace {
+
+constexpr int kQuickEmptyReadsWhenGone = 3;
+
+bool HungUp(int fd) {
+    pollfd p{fd, POLLIN, 0};
+    return ::poll(&p, 1, 0) == 1 && (p.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+}
+
+bool IsGone(int err) {
+    return err == EIO || err == ENXIO || err == ENODEV;
+}
 
 // No O_CREAT: a port that is not there stays not there. O_NOCTTY: a hangup must not kill us.
 constexpr int kOpenFlags = O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC;
@@ -94,29 +108,38 @@ SerialOpenResult SerialPort::Open(const std::string& path, const std::vector<dev
 SerialPort::SerialPort(UniqueFd fd, SavedTimeouts saved) : fd_(std::move(fd)), saved_(saved) {}
 
 SerialPort::~SerialPort() {
-    Close();
+    RestoreAndClose();
 }
 
-bool SerialPort::ReadByte(std::uint8_t& out) {
+SerialPort::ReadResult SerialPort::Read(std::uint8_t& out) {
     if (next_ < filled_) {
         out = buffer_[next_++];
-        return true;
+        return ReadResult::Byte;
     }
     for (;;) {
+        const auto started = std::chrono::steady_clock::now();
         const ssize_t n = ::read(fd_.Get(), buffer_.data(), buffer_.size());
         if (n > 0) {
             filled_ = static_cast<std::size_t>(n);
             next_ = 1;
             out = buffer_[0];
-            return true;
+            quickEmptyReads_ = 0;
+            return ReadResult::Byte;
         }
         if (n < 0 && errno == EINTR) continue;
-        // Time-out, hangup or error alike: the reader waits out the rest of the time-out.
-        return false;
+        if (n < 0) return IsGone(errno) ? ReadResult::Gone : ReadResult::Nothing;
+        // A time-out takes 100 ms; end of file at once is a hangup, or again and again is one.
+        if (std::chrono::steady_clock::now() - started >= kReadTimeout / 2) {
+            quickEmptyReads_ = 0;
+            return ReadResult::Nothing;
+        }
+        if (HungUp(fd_.Get()) || ++quickEmptyReads_ >= kQuickEmptyReadsWhenGone)
+            return ReadResult::Gone;
+        return ReadResult::Nothing;
     }
 }
 
-void SerialPort::Close() {
+void SerialPort::RestoreAndClose() {
     if (!fd_.Valid()) return;
     const int fd = fd_.Get();
     termios tio{};

@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "ByteSource.h"
 #include "PortError.h"
 #include "SystemConsole.h"
 #include "UniqueFd.h"
@@ -26,7 +25,7 @@ struct SerialOpenResult {
 // An open serial port set up for the status line: exclusive, raw 57600 8O1, no flow control,
 // reads return one byte or nothing after 100 ms. Destroying it restores the time-outs it found
 // (VMIN/VTIME only; the line settings stay) and closes it.
-class SerialPort final : public ByteSource {
+class SerialPort final {
   public:
     // The time-outs as found on the port.
     struct SavedTimeouts {
@@ -38,18 +37,23 @@ class SerialPort final : public ByteSource {
     static SerialOpenResult Open(const std::string& path,
                                  const std::vector<dev_t>& consoles = ConsoleDevices());
 
-    ~SerialPort() override;
+    ~SerialPort();
     SerialPort(const SerialPort&) = delete;
     SerialPort& operator=(const SerialPort&) = delete;
 
-    // One byte, or false after the read time-out, or false at once when the device is gone.
-    bool ReadByte(std::uint8_t& out) override;
+    enum class ReadResult {
+        Byte,     // `out` holds the next byte
+        Nothing,  // the read time-out passed
+        Gone,     // unplugged or hung up: reads fail at once from now on
+    };
+    ReadResult Read(std::uint8_t& out);
 
-    // Restores the saved time-outs, gives up exclusivity and closes. Later calls do nothing.
-    void Close();
+    // Closes without restoring anything: for a device that is gone.
+    void Abandon() { fd_.Reset(); }
 
   private:
     SerialPort(UniqueFd fd, SavedTimeouts saved);
+    void RestoreAndClose();
 
     UniqueFd fd_;
     // What one read() brought, handed out a byte at a time: a system call per burst, not per
@@ -57,6 +61,7 @@ class SerialPort final : public ByteSource {
     std::array<std::uint8_t, 256> buffer_{};
     std::size_t next_ = 0;
     std::size_t filled_ = 0;
+    int quickEmptyReads_ = 0;
     SavedTimeouts saved_;
 };
 

@@ -5,6 +5,10 @@
 
 namespace zorvane::bench {
 
+void FrameTally::ShowPortWaiting(const std::string& device) {
+    window_.ShowPortWaiting(QString::fromStdString(device));
+}
+
 void FrameTally::ChooseAnotherPortLater() {
     window_.ChooseAnotherPortLater();
 }

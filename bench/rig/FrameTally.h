@@ -30,6 +30,7 @@ class FrameTally final : public PortHost {
     explicit FrameTally(MainWindow& window) : window_(window) {}
 
     void ShowFrame(const Frame& frame, const std::string& statusLine) override;
+    void ShowPortWaiting(const std::string& device) override;
     void ChooseAnotherPortLater() override;
     QWidget* DialogParent() override;
 

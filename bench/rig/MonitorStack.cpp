@@ -15,13 +15,14 @@ constexpr int kDialogWatchMs = 2;
 
 std::unique_ptr<MainWindow> MakeWindow(std::vector<QString>& messages) {
     return std::make_unique<MainWindow>(
-        [&messages](QWidget*, const QString& text) { messages.push_back(text); });
+        [&messages](QWidget*, const QString& text, const QString&) { messages.push_back(text); });
 }
 
 }  // namespace
 
-PortOpenResult MonitorStack::WrappingOpener::Open(const std::string& portName) {
-    PortOpenResult opened = system_.Open(portName);
+PortOpenResult MonitorStack::WrappingOpener::Open(const std::string& portName,
+                                                  ReconnectingPort::Listener listener) {
+    PortOpenResult opened = system_.Open(portName, std::move(listener));
     if (opened.port && wrap_) opened.port = wrap_(std::move(opened.port));
     return opened;
 }

@@ -47,7 +47,8 @@ class MonitorStack {
     class WrappingOpener : public PortOpener {
       public:
         explicit WrappingOpener(PortWrapper wrap) : wrap_(std::move(wrap)) {}
-        PortOpenResult Open(const std::string& portName) override;
+        PortOpenResult Open(const std::string& portName,
+                            ReconnectingPort::Listener listener) override;
 
       private:
         SystemPortOpener system_;

@@ -38,7 +38,7 @@ class FormFixture : public testing::Test {
 
     MainWindow& MakeForm() {
         form_ = std::make_unique<MainWindow>(
-            [this](QWidget*, const QString& text) { messages_.push_back(text); });
+            [this](QWidget*, const QString& text, const QString&) { messages_.push_back(text); });
         return *form_;
     }
 

@@ -131,12 +131,15 @@ TEST_F(MainWindowTest, PaintsRoundOutlinedLampsAndAnOutlinedIndicator) {
 
 TEST_F(MainWindowTest, MissingNamesFileIsReportedBeforeTheTimerStarts) {
     bool timerActiveSeen = true;
-    form_ = std::make_unique<zorvane::MainWindow>([&](QWidget* parent, const QString& text) {
-        messages_.push_back(text);
-        timerActiveSeen = parent->findChild<QTimer*>("Timer1")->isActive();
-    });
-    ASSERT_EQ(messages_.size(), 1u);
+    form_ = std::make_unique<zorvane::MainWindow>(
+        [&](QWidget* parent, const QString& text, const QString& detail) {
+            messages_.push_back(text);
+            messages_.push_back(detail);
+            timerActiveSeen = parent->findChild<QTimer*>("Timer1")->isActive();
+        });
+    ASSERT_EQ(messages_.size(), 2u);
     EXPECT_EQ(messages_[0], kNamesMessage);
+    EXPECT_EQ(messages_[1], "Hledáno ve složce " + QDir::currentPath()) << "the folder searched";
     EXPECT_FALSE(timerActiveSeen);
     EXPECT_TRUE(Timer1()->isActive());
 }

@@ -2,6 +2,7 @@
 
 #include <QPushButton>
 #include <QTest>
+#include <filesystem>
 #include <iostream>
 
 #include <gtest/gtest.h>
@@ -105,6 +106,42 @@ TEST_F(PortLifecyclePtyTest, CloseOnASilentOrHungUpLineIsPrompt) {
         EXPECT_LT(took, 250) << hangUp;
         std::cout << (hangUp ? "hung-up" : "silent") << " line: close took " << took << " ms\n";
     }
+}
+
+// Descriptors of this process open on `path`.
+int OpenDescriptors(const std::string& path) {
+    int count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+        std::error_code ignored;  // a descriptor closed meanwhile is simply not counted
+        count += std::filesystem::read_symlink(entry.path(), ignored) == path;
+    }
+    return count;
+}
+
+// An unplugged adapter comes back as a new device behind the same COM1; a silent one is kept.
+TEST_F(PortLifecyclePtyTest, ALostPortIsClosedAndOpenedAgainWhenItComesBack) {
+    PortLifecycle lifecycle(host_, opener_, [this] { ++ends_; });
+    Open(lifecycle);
+    QTest::qWait(1500);  // silent but there: nothing is reopened
+    EXPECT_TRUE(host_.waitingFor.empty());
+    EXPECT_EQ(OpenDescriptors(pty_.Slave()), 1);
+    {
+        Transmitter transmitter(pty_.Master(), EncodeFrame({{1}}));
+        ASSERT_TRUE(test::PumpUntil([&] { return host_.frames > 0; }));
+    }
+    const std::string oldSlave = pty_.Slave();
+    pty_.CloseMaster();
+    ASSERT_TRUE(test::PumpUntil([&] { return !host_.waitingFor.empty(); }));
+    EXPECT_EQ(host_.waitingFor.back(), "./COM1 -> " + oldSlave);
+    EXPECT_EQ(OpenDescriptors(oldSlave), 0);
+
+    test::PtyPair replugged;
+    std::filesystem::remove("COM1");
+    cwd_.Link("COM1", replugged.Slave());
+    Transmitter transmitter(replugged.Master(), EncodeFrame({{2}}));
+    ASSERT_TRUE(test::PumpUntil([&] { return host_.lastFrame == Frame{{2}}; }, 2000));
+    EXPECT_EQ(host_.waitingFor.back(), "");
+    EXPECT_EQ(ends_, 0);
 }
 
 }  // namespace

@@ -75,8 +75,10 @@ TEST_F(PortLifecycleTest, FailureAsksYesBringsAFreshDialogNoEnds) {
             EXPECT_EQ(box.text(), QString::fromUtf8("Tento port neexistuje, chcete vybrat jiný"));
             EXPECT_EQ(box.icon(), QMessageBox::Question);
             EXPECT_EQ(box.standardButtons(), QMessageBox::Yes | QMessageBox::No);
-            EXPECT_EQ(box.informativeText().toStdString(), opener_.failure.Reason());
+            EXPECT_EQ(box.informativeText().toStdString(), opener_.failure.CzechReason());
             EXPECT_TRUE(box.informativeText().contains("dialout"));
+            EXPECT_EQ(box.button(QMessageBox::Yes)->text().remove('&'), "Ano");
+            EXPECT_EQ(box.button(QMessageBox::No)->text().remove('&'), "Ne");
             box.button(QMessageBox::Yes)->click();
         })
         .Then<PortDialog>([](PortDialog& d) {

@@ -57,7 +57,7 @@ TEST_F(SerialPortTest, OpenConfiguresTheLineAndCloseRestoresOnlyTheTimeouts) {
     EXPECT_EQ(t.c_cc[VMIN], 0);
     EXPECT_EQ(t.c_cc[VTIME], 1);
 
-    opened.port->Close();
+    opened.port.reset();
     t = pty_.Settings();
     EXPECT_EQ(t.c_cc[VMIN], 7);
     EXPECT_EQ(t.c_cc[VTIME], 3);
@@ -115,7 +115,7 @@ TEST_F(SerialPortTest, ReadByteDeliversBytesThenTimesOutThenSeesHangupAtOnce) {
     ASSERT_EQ(::write(pty_.Master(), sent, sizeof sent), static_cast<ssize_t>(sizeof sent));
     std::uint8_t byte = 0;
     for (const std::uint8_t expected : sent) {
-        ASSERT_TRUE(opened.port->ReadByte(byte));
+        ASSERT_EQ(opened.port->Read(byte), SerialPort::ReadResult::Byte);
         EXPECT_EQ(byte, expected);
     }
     // A burst longer than one read takes arrives whole and in order.
@@ -125,19 +125,18 @@ TEST_F(SerialPortTest, ReadByteDeliversBytesThenTimesOutThenSeesHangupAtOnce) {
     ASSERT_EQ(::write(pty_.Master(), burst.data(), burst.size()),
               static_cast<ssize_t>(burst.size()));
     for (std::size_t i = 0; i < burst.size(); ++i) {
-        ASSERT_TRUE(opened.port->ReadByte(byte)) << i;
+        ASSERT_EQ(opened.port->Read(byte), SerialPort::ReadResult::Byte) << i;
         ASSERT_EQ(byte, burst[i]) << i;
     }
 
     auto started = Clock::now();
-    EXPECT_FALSE(opened.port->ReadByte(byte));
+    EXPECT_EQ(opened.port->Read(byte), SerialPort::ReadResult::Nothing);
     EXPECT_GE(Clock::now() - started, milliseconds(80));  // a blocking read bounded by VTIME
     EXPECT_LT(Clock::now() - started, milliseconds(400));
 
     pty_.CloseMaster();
     started = Clock::now();
-    for (int i = 0; i < 3; ++i)
-        EXPECT_FALSE(opened.port->ReadByte(byte));
+    EXPECT_EQ(opened.port->Read(byte), SerialPort::ReadResult::Gone);
     EXPECT_LT(Clock::now() - started, milliseconds(50));
 }
 

@@ -19,6 +19,7 @@
 #include "PortHost.h"
 #include "PortOpener.h"
 #include "ReaderThread.h"
+#include "ToolkitTranslation.h"
 
 namespace zorvane::test {
 
@@ -27,7 +28,12 @@ class QtEnvironment : public ::testing::Environment {
     void SetUp() override {
         // Runs without a display also when started by hand.
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+        // A Czech user's desktop: the question's own buttons must speak Czech too.
+        qputenv("LANG", "cs_CZ.UTF-8");
+        qunsetenv("LC_ALL");
+        qunsetenv("LC_MESSAGES");
         app_ = std::make_unique<QApplication>(argc_, argv_);
+        InstallToolkitTranslation(*app_);
     }
     void TearDown() override { app_.reset(); }
 
@@ -117,6 +123,7 @@ class ModalScript {
 class FakeHost : public PortHost {
   public:
     void ChooseAnotherPortLater() override { log.push_back("choose again"); }
+    void ShowPortWaiting(const std::string& device) override { waitingFor.push_back(device); }
     void ShowFrame(const Frame& frame, const std::string&) override {
         ++frames;
         lastFrame = frame;
@@ -125,6 +132,7 @@ class FakeHost : public PortHost {
     QWidget* DialogParent() override { return nullptr; }
 
     std::vector<std::string> log;
+    std::vector<std::string> waitingFor;
     int frames = 0;
     Frame lastFrame{};
     bool closing = false;  // set by a test as the close procedure starts
@@ -157,7 +165,7 @@ class FakePort : public ByteSource {
 // Notes the names asked for; fails with `failure` unless it has bytes to serve.
 class FakeOpener : public PortOpener {
   public:
-    PortOpenResult Open(const std::string& portName) override {
+    PortOpenResult Open(const std::string& portName, ReconnectingPort::Listener) override {
         asked.push_back(portName);
         if (!bytes) return {nullptr, failure};
         return {std::make_unique<FakePort>(*bytes, closedUnderRead), {}};

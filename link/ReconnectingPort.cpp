@@ -1,0 +1,44 @@
+#include "ReconnectingPort.h"
+
+#include "PortName.h"
+
+namespace zorvane {
+
+ReconnectingPort::ReconnectingPort(std::string path, std::unique_ptr<SerialPort> opened,
+                                   Listener listener, std::vector<dev_t> consoles)
+    : path_(std::move(path)),
+      port_(std::move(opened)),
+      listener_(std::move(listener)),
+      consoles_(std::move(consoles)) {}
+
+bool ReconnectingPort::ReadByte(std::uint8_t& out) {
+    if (!port_) TryReopen();
+    if (!port_) return false;
+    switch (port_->Read(out)) {
+        case SerialPort::ReadResult::Byte:
+            return true;
+        case SerialPort::ReadResult::Nothing:
+            return false;
+        case SerialPort::ReadResult::Gone:
+            break;
+    }
+    // A gone device has no settings left to restore: let the descriptor go now, so the device
+    // node can disappear and come back.
+    port_->Abandon();
+    port_.reset();
+    lastAttempt_ = std::chrono::steady_clock::now();
+    if (listener_) listener_(Change::Lost, DescribeDevice(path_));
+    return false;
+}
+
+void ReconnectingPort::TryReopen() {
+    const auto now = std::chrono::steady_clock::now();
+    if (now - lastAttempt_ < kRetryInterval) return;
+    lastAttempt_ = now;
+    SerialOpenResult opened = SerialPort::Open(path_, consoles_);
+    if (!opened.port) return;  // still gone, or not ours yet: try again later
+    port_ = std::move(opened.port);
+    if (listener_) listener_(Change::Back, DescribeDevice(path_));
+}
+
+}  // namespace zorvane
