@@ -8,11 +8,10 @@
 #include <QScreen>
 #include <QTimer>
 
-#include "CaptionLabels.h"
 #include "FrameText.h"
 #include "LampColors.h"
-#include "LoadNames.h"
 #include "MainLayout.h"
+#include "NamesFile.h"
 #include "ReaderGlobals.h"
 #include "ShapeWidget.h"
 #include "TRead.h"
@@ -80,6 +79,20 @@ QLineEdit* MakeEdit(QWidget* parent, const char* name, const QRect& geometry) {
 // At up to 436 frames/s most texts repeat; skip the line edit's relayout then.
 void SetTextIfChanged(QLineEdit* edit, const QString& text) {
     if (edit->text() != text) edit->setText(text);
+}
+
+// Labels that get no name keep their captions; line ends show nothing, so they are dropped, and
+// the label then fits its text.
+void ShowNames(const std::array<QLabel*, kLampCount>& labels,
+               const std::array<std::optional<std::string>, kLampCount>& captions) {
+    for (int i = 0; i < kLampCount; ++i) {
+        if (!captions[i]) continue;
+        QString text = QString::fromStdString(*captions[i]);
+        text.remove(QLatin1Char('\r'));
+        text.remove(QLatin1Char('\n'));
+        labels[i]->setText(text);
+        labels[i]->adjustSize();
+    }
 }
 
 }  // namespace
@@ -161,9 +174,11 @@ void TForm1::PlaceOnScreen() {
 void TForm1::FormCreate() {
     if (hooks_.clearCancelPressed) hooks_.clearCancelPressed();
     portSelectPending_ = true;
-    CaptionLabels sink(names_);
-    if (!LoadNamesFile(kNamesFile, sink))
+    const std::optional<NamesScan> scan = LoadNamesFile(kNamesFile);
+    if (!scan)
         ShowMessage(QStringLiteral("Nelze otevřít soubor names.ini s pojmenováním proměnných"));
+    else
+        ShowNames(names_, scan->captions);
     timer1_->start();
 }
 

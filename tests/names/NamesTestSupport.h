@@ -11,9 +11,6 @@
 #include <string>
 #include <string_view>
 
-#include "LoadNames.h"
-#include "NamesScan.h"
-
 namespace zorvane::test {
 
 // Lines joined with the given line end, each line ended.
@@ -37,25 +34,6 @@ inline std::string ReadFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
-
-// The labels a scan names, label -> caption.
-inline std::map<int, std::string> Named(const NamesScan& scan) {
-    std::map<int, std::string> named;
-    for (int label = 1; label <= kNameCount; ++label) {
-        if (scan.captions[label - 1]) named[label] = *scan.captions[label - 1];
-    }
-    return named;
-}
-
-class RecordingSink : public CaptionSink {
-  public:
-    void SetCaption(int label, const std::string& caption) override {
-        ++calls;
-        captions[label] = caption;
-    }
-    std::map<int, std::string> captions;
-    int calls = 0;
-};
 
 // A fresh directory, removed with everything in it.
 class TempDir {

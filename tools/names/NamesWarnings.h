@@ -2,8 +2,7 @@
 
 #include <ostream>
 
-#include "NamesScan.h"
-#include "NamesText.h"
+#include "NamesFile.h"
 
 namespace zorvane {
 

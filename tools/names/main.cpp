@@ -6,8 +6,7 @@
 #include <string>
 
 #include "EscapeCaption.h"
-#include "NamesScan.h"
-#include "NamesText.h"
+#include "NamesFile.h"
 #include "NamesWarnings.h"
 
 namespace {
@@ -15,19 +14,20 @@ namespace {
 constexpr const char* kDefaultFile = "names.ini";
 
 void PrintNames(const zorvane::NamesScan& scan) {
-    for (int label = 1; label <= zorvane::kNameCount; ++label) {
-        const auto& caption = scan.captions[label - 1];
-        std::cout << label << '\t' << (caption ? zorvane::EscapeCaption(*caption) : "") << '\n';
+    for (std::size_t i = 0; i < scan.captions.size(); ++i) {
+        const auto& caption = scan.captions[i];
+        std::cout << i + 1 << '\t' << (caption ? zorvane::EscapeCaption(*caption) : "") << '\n';
     }
 }
 
 int Inspect(const std::string& path) {
-    const std::optional<zorvane::NamesText> text = zorvane::ReadNamesFile(path);
+    std::string failure;
+    const std::optional<zorvane::NamesText> text = zorvane::ReadNamesFile(path, failure);
     if (!text) {
         std::cerr << "Nelze otevřít soubor " << path << " s pojmenováním proměnných\n";
         return 1;
     }
-    const zorvane::NamesScan scan = zorvane::ScanNames(text->bytes);
+    const zorvane::NamesScan scan = zorvane::ScanNames(text->bytes, text->cutByReadLimit);
     PrintNames(scan);
     zorvane::WriteWarnings(*text, scan, std::cerr);
     std::cout.flush();
