@@ -79,9 +79,8 @@ std::size_t FittingBytes(std::string_view text, std::size_t pos, const Lead& lea
     return n;
 }
 
-// Length (1..4) of the whole, strictly valid character at `text[pos]`, or 0.
+// Length (1..4) of the whole, strictly valid character at `text[pos]` (pos < size), or 0.
 std::size_t Utf8CharAt(std::string_view text, std::size_t pos) {
-    if (pos >= text.size()) return 0;
     const Lead lead = LeadOf(static_cast<unsigned char>(text[pos]));
     if (lead.length == 0) return 0;
     return FittingBytes(text, pos, lead) == lead.length ? lead.length : 0;
@@ -89,10 +88,9 @@ std::size_t Utf8CharAt(std::string_view text, std::size_t pos) {
 
 // True when `text[pos..]` is the valid beginning of a character that the end of `text` cuts.
 bool Utf8CutAt(std::string_view text, std::size_t pos) {
-    if (pos >= text.size()) return false;
     const Lead lead = LeadOf(static_cast<unsigned char>(text[pos]));
-    const std::size_t fitting = lead.length > 1 ? FittingBytes(text, pos, lead) : 0;
-    return fitting > 0 && fitting < lead.length && pos + fitting == text.size();
+    const std::size_t fitting = FittingBytes(text, pos, lead);
+    return fitting < lead.length && pos + fitting == text.size();
 }
 
 bool IsValidUtf8(std::string_view text, bool allowCutEnd) {

@@ -39,6 +39,7 @@ ToolRun RunTool(const std::filesystem::path& dir, std::vector<std::string> args)
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addchdir_np(&actions, dir.c_str());
+    posix_spawn_file_actions_addclose(&actions, 0);  // so a names file can get descriptor 0
     posix_spawn_file_actions_addopen(&actions, 1, ".out", O_WRONLY | O_CREAT | O_TRUNC, 0600);
     posix_spawn_file_actions_addopen(&actions, 2, ".err", O_WRONLY | O_CREAT | O_TRUNC, 0600);
     pid_t pid = 0;
