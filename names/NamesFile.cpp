@@ -14,13 +14,13 @@ namespace {
 
 constexpr std::size_t kTextLimit = 5000;  // bytes read from the file
 
-// Owns the descriptor of the names file while it is read.
+// Owns the open descriptor of the names file while it is read.
 class FileHandle {
   public:
     explicit FileHandle(int fd) : fd_(fd) {}
     ~FileHandle() {
         // Only read from, so a failed close loses nothing.
-        if (fd_ >= 0) (void)::close(fd_);
+        (void)::close(fd_);
     }
     FileHandle(const FileHandle&) = delete;
     FileHandle& operator=(const FileHandle&) = delete;
@@ -79,11 +79,12 @@ std::optional<NamesText> ReadNamesFile(const std::string& path, std::string& fai
     // file may still change before the open, hence the second check and O_NONBLOCK | O_NOCTTY.
     struct stat st {};
     if (!IsRegularFile(::stat(path.c_str(), &st), st, failure)) return std::nullopt;
-    const FileHandle file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    if (file.get() < 0) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
         failure = std::strerror(errno);
         return std::nullopt;
     }
+    const FileHandle file(fd);
     if (!IsRegularFile(::fstat(file.get(), &st), st, failure)) return std::nullopt;
     return ReadNamesText(file.get());
 }

@@ -55,13 +55,10 @@ class LineCursor {
     LineCursor(std::string_view text, NamesScan& scan) : rest_(text), scan_(scan) {}
 
     bool Next() {
-        lineNo_ = nextLineNo_;
         if (!ReadLine(rest_, line_)) return false;
-        if (line_.back() == '\n') {
-            ++nextLineNo_;
-        } else if (line_.size() == kLineLimit && !rest_.empty()) {
-            NoteLongLine();
-        }
+        if (lineEnded_) ++lineNo_;
+        lineEnded_ = line_.back() == '\n';
+        if (!lineEnded_ && line_.size() == kLineLimit && !rest_.empty()) NoteLongLine();
         return true;
     }
     std::string_view line() const { return line_; }
@@ -76,8 +73,8 @@ class LineCursor {
     std::string_view rest_;
     std::string_view line_;
     NamesScan& scan_;
-    int lineNo_ = 1;
-    int nextLineNo_ = 1;
+    int lineNo_ = 0;         // the file's line that line_ is (a piece of)
+    bool lineEnded_ = true;  // the piece before ended its line
 };
 
 void SetName(NamesScan& scan, int label, const LineCursor& lines) {

@@ -50,20 +50,20 @@ void AppendUtf8(std::string& out, char16_t cp) {
 // What a UTF-8 lead byte promises: the character's length and the range of its second byte.
 struct Lead {
     std::size_t length;
-    unsigned char low;
-    unsigned char high;
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
 };
 
 Lead LeadOf(unsigned char b) {
-    if (b < 0x80) return {1, 0, 0};
-    if (b >= 0xC2 && b <= 0xDF) return {2, 0x80, 0xBF};
-    if (b == 0xE0) return {3, 0xA0, 0xBF};  // no overlong forms
+    if (b < 0x80) return {1};
+    if (b >= 0xC2 && b <= 0xDF) return {2};
+    if (b == 0xE0) return {3, 0xA0};        // no overlong forms
     if (b == 0xED) return {3, 0x80, 0x9F};  // no surrogates
-    if (b >= 0xE1 && b <= 0xEF) return {3, 0x80, 0xBF};
-    if (b == 0xF0) return {4, 0x90, 0xBF};  // no overlong forms
-    if (b >= 0xF1 && b <= 0xF3) return {4, 0x80, 0xBF};
+    if (b >= 0xE1 && b <= 0xEF) return {3};
+    if (b == 0xF0) return {4, 0x90};  // no overlong forms
+    if (b >= 0xF1 && b <= 0xF3) return {4};
     if (b == 0xF4) return {4, 0x80, 0x8F};  // nothing above U+10FFFF
-    return {0, 0, 0};
+    return {0};
 }
 
 // How many bytes from `pos` agree with the character its lead byte announces.

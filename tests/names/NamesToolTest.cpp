@@ -52,8 +52,8 @@ ToolRun RunTool(const std::filesystem::path& dir, std::vector<std::string> args)
 }
 
 TEST(NamesTool, PrintsNamesWarnsAndRefuses) {
-    std::string numbered = "Head\r\nIN\r\nTemperature sensor\r\n" + std::string(260, 'x') + "\r\n";
-    for (int n = 4; n <= 43; ++n)
+    std::string numbered = "Head\r\nIN\r\nTemperature sensor\r\n" + std::string(510, 'x') + "\r\n";
+    for (int n = 5; n <= 44; ++n)
         (numbered += 'N') += std::to_string(n) + "\r\n";
     numbered += "\r\nOUT\r\n";
     for (int n = 1; n <= 25; ++n)
@@ -78,7 +78,8 @@ TEST(NamesTool, PrintsNamesWarnsAndRefuses) {
          "warning: line 4 is longer than 250 bytes; it is split and takes more than one place\n"
          "warning: line 3: the name for Label1 is cut to 12 bytes\n"
          "warning: line 4: the name for Label2 is cut to 12 bytes\n"
-         "warning: 3 line(s) after the 40th input name are ignored, the first at line 42\n"
+         "warning: line 4: the name for Label3 is cut to 12 bytes\n"
+         "warning: 4 line(s) after the 40th input name are ignored, the first at line 41\n"
          "warning: 1 line(s) after the 24th output name are ignored, the first at line 71\n"
          "note: the 25th and 26th input names appear beside lamps 26 and 25\n"},
         {{},
