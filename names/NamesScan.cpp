@@ -33,12 +33,6 @@ bool IsBlank(std::string_view line) {
     return line.find_first_not_of(" \t\r\n") == std::string_view::npos;
 }
 
-// Bytes of the name itself, without its line end.
-std::size_t NameLength(std::string_view line) {
-    const std::size_t end = line.find_last_not_of("\r\n");
-    return end == std::string_view::npos ? 0 : end + 1;
-}
-
 // Moves the next line (through its LF, at most 250 bytes) off the front of `text` into `line`;
 // false when `text` is empty.
 bool ReadLine(std::string_view& text, std::string_view& line) {
@@ -80,7 +74,9 @@ class LineCursor {
 void SetName(NamesScan& scan, int label, const LineCursor& lines) {
     const std::string_view line = lines.line();
     scan.captions[label - 1] = DecodeCaption(line.substr(0, kCaptionLimit), scan.encoding);
-    if (NameLength(line) > kCaptionLimit) scan.cutNames.push_back({label, lines.lineNo()});
+    // Only bytes of the name count as lost, not its line end.
+    if (line.find_first_not_of("\r\n", kCaptionLimit) != std::string_view::npos)
+        scan.cutNames.push_back({label, lines.lineNo()});
 }
 
 void NoteIgnored(std::vector<int>& ignored, const LineCursor& lines) {
