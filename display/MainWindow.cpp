@@ -9,11 +9,10 @@
 #include <QScreen>
 #include <QTimer>
 
-#include "CaptionLabels.h"
 #include "FrameText.h"
 #include "LampColors.h"
-#include "LoadNames.h"
 #include "MainLayout.h"
+#include "NamesFile.h"
 #include "ShapeWidget.h"
 
 namespace zorvane {
@@ -79,6 +78,20 @@ QLineEdit* MakeEdit(QWidget* parent, const char* name, const QRect& geometry) {
 // At up to 436 frames/s most texts repeat; skip the line edit's relayout then.
 void SetTextIfChanged(QLineEdit* edit, const QString& text) {
     if (edit->text() != text) edit->setText(text);
+}
+
+// Labels that get no name keep their captions; line ends show nothing, so they are dropped, and
+// the label then fits its text.
+void ShowNames(const std::array<QLabel*, kLampCount>& labels,
+               const std::array<std::optional<std::string>, kLampCount>& captions) {
+    for (int i = 0; i < kLampCount; ++i) {
+        if (!captions[i]) continue;
+        QString text = QString::fromStdString(*captions[i]);
+        text.remove(QLatin1Char('\r'));
+        text.remove(QLatin1Char('\n'));
+        labels[i]->setText(text);
+        labels[i]->adjustSize();
+    }
 }
 
 }  // namespace
@@ -160,8 +173,10 @@ void MainWindow::PlaceOnScreen() {
 }
 
 void MainWindow::LoadLampNames() {
-    CaptionLabels sink(lampNames_);
-    if (LoadNamesFile(kNamesFile, sink)) return;
+    if (const std::optional<NamesScan> scan = LoadNamesFile(kNamesFile)) {
+        ShowNames(lampNames_, scan->captions);
+        return;
+    }
     const QString text = QStringLiteral("Nelze otevřít soubor names.ini s pojmenováním proměnných");
     const QString detail =
         QStringLiteral("Hledáno ve složce %1").arg(QDir::toNativeSeparators(QDir::currentPath()));

@@ -1,13 +1,25 @@
 #include "NamesScan.h"
 
-#include "MatchKeyword.h"
-#include "ReadLine.h"
+#include <algorithm>
+#include <cstddef>
 
 namespace zorvane {
 
 namespace {
 
+constexpr std::size_t kLineLimit = 250;    // bytes of one line, line end included
+constexpr std::size_t kCaptionLimit = 12;  // bytes of one caption, line end included
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
+// True when `line` begins with `keyword` (exact bytes) and ends there or goes on with a space,
+// CR or LF.
+bool MatchKeyword(std::string_view line, std::string_view keyword) {
+    if (!line.starts_with(keyword)) return false;
+    if (line.size() == keyword.size()) return true;
+    const char next = line[keyword.size()];
+    // LF too: files written on Linux end their marker lines with a bare LF.
+    return next == ' ' || next == '\r' || next == '\n';
+}
 
 bool IsInputsMarker(std::string_view line) {
     return MatchKeyword(line, "IN") || MatchKeyword(line, "In");
@@ -21,10 +33,14 @@ bool IsBlank(std::string_view line) {
     return line.find_first_not_of(" \t\r\n") == std::string_view::npos;
 }
 
-// Bytes of the name itself, without its line end.
-std::size_t NameLength(std::string_view line) {
-    const std::size_t end = line.find_last_not_of("\r\n");
-    return end == std::string_view::npos ? 0 : end + 1;
+// Moves the next line (through its LF, at most 250 bytes) off the front of `text` into `line`;
+// false when `text` is empty.
+bool ReadLine(std::string_view& text, std::string_view& line) {
+    const std::size_t lf = text.find('\n');
+    const std::size_t n = std::min(lf == std::string_view::npos ? text.size() : lf + 1, kLineLimit);
+    line = text.substr(0, n);
+    text.remove_prefix(n);
+    return n > 0;
 }
 
 // Hands out the text's lines and keeps count of the file's lines they belong to.
@@ -33,13 +49,10 @@ class LineCursor {
     LineCursor(std::string_view text, NamesScan& scan) : rest_(text), scan_(scan) {}
 
     bool Next() {
-        lineNo_ = nextLineNo_;
-        if (ReadLine(rest_, line_) == 0) return false;
-        if (line_.back() == '\n') {
-            ++nextLineNo_;
-        } else if (line_.size() == kLineLimit && !rest_.empty()) {
-            NoteLongLine();
-        }
+        if (!ReadLine(rest_, line_)) return false;
+        if (lineEnded_) ++lineNo_;
+        lineEnded_ = line_.back() == '\n';
+        if (!lineEnded_ && line_.size() == kLineLimit && !rest_.empty()) NoteLongLine();
         return true;
     }
     std::string_view line() const { return line_; }
@@ -54,36 +67,37 @@ class LineCursor {
     std::string_view rest_;
     std::string_view line_;
     NamesScan& scan_;
-    int lineNo_ = 1;
-    int nextLineNo_ = 1;
+    int lineNo_ = 0;         // the file's line that line_ is (a piece of)
+    bool lineEnded_ = true;  // the piece before ended its line
 };
 
 void SetName(NamesScan& scan, int label, const LineCursor& lines) {
     const std::string_view line = lines.line();
     scan.captions[label - 1] = DecodeCaption(line.substr(0, kCaptionLimit), scan.encoding);
-    if (NameLength(line) > kCaptionLimit) scan.cutNames.push_back({label, lines.lineNo()});
+    // Only bytes of the name count as lost, not its line end.
+    if (line.find_first_not_of("\r\n", kCaptionLimit) != std::string_view::npos)
+        scan.cutNames.push_back({label, lines.lineNo()});
 }
 
 void NoteIgnored(std::vector<int>& ignored, const LineCursor& lines) {
     if (!IsBlank(lines.line())) ignored.push_back(lines.lineNo());
 }
 
-bool FindInputsMarker(LineCursor& lines, NamesScan& scan) {
+// Each step finds the lines it reads exhausted when the one before found no marker.
+void FindInputsMarker(LineCursor& lines, NamesScan& scan) {
     while (lines.Next()) {
         if (IsInputsMarker(lines.line())) {
             scan.inputsMarkerLine = lines.lineNo();
-            return true;
+            return;
         }
     }
-    return false;
 }
 
-// True when the outputs marker ended the input names.
-bool ReadInputNames(LineCursor& lines, NamesScan& scan) {
+void ReadInputNames(LineCursor& lines, NamesScan& scan) {
     for (int k = 1; lines.Next(); ++k) {
         if (IsOutputsMarker(lines.line())) {
             scan.outputsMarkerLine = lines.lineNo();
-            return true;
+            return;
         }
         if (k <= kInputNames) {
             SetName(scan, k, lines);
@@ -91,7 +105,6 @@ bool ReadInputNames(LineCursor& lines, NamesScan& scan) {
             NoteIgnored(scan.ignoredInputLines, lines);
         }
     }
-    return false;
 }
 
 void ReadOutputNames(LineCursor& lines, NamesScan& scan) {
@@ -107,14 +120,15 @@ void ReadOutputNames(LineCursor& lines, NamesScan& scan) {
 
 }  // namespace
 
-NamesScan ScanNames(std::string_view text) {
+NamesScan ScanNames(std::string_view text, bool cutByReadLimit) {
     NamesScan scan;
-    scan.encoding = DetectEncoding(text);
+    scan.encoding = DetectEncoding(text, cutByReadLimit);
     // The mark still counted toward the 5000 bytes; it must not hide an inputs marker.
     if (text.starts_with(kUtf8Bom)) text.remove_prefix(kUtf8Bom.size());
     LineCursor lines(text, scan);
-    if (!FindInputsMarker(lines, scan)) return scan;
-    if (ReadInputNames(lines, scan)) ReadOutputNames(lines, scan);
+    FindInputsMarker(lines, scan);
+    ReadInputNames(lines, scan);
+    ReadOutputNames(lines, scan);
     return scan;
 }
 

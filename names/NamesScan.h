@@ -6,10 +6,12 @@
 #include <string_view>
 #include <vector>
 
-#include "NamesLimits.h"
-#include "TextEncoding.h"
+#include "TextDecoding.h"
 
 namespace zorvane {
+
+inline constexpr int kInputNames = 40;   // Label1..Label40
+inline constexpr int kOutputNames = 24;  // Label41..Label64
 
 // A name that lost visible bytes to the 12-byte cut.
 struct CutName {
@@ -21,7 +23,7 @@ struct CutName {
 // Line numbers count the file's lines from 1, as an editor shows them.
 struct NamesScan {
     // Index label-1; empty for a label that gets no name. UTF-8, CR/LF retained.
-    std::array<std::optional<std::string>, kNameCount> captions;
+    std::array<std::optional<std::string>, kInputNames + kOutputNames> captions;
     TextEncoding encoding = TextEncoding::kWindows1250;
     int inputsMarkerLine = 0;   // 0: no inputs marker
     int outputsMarkerLine = 0;  // 0: no outputs marker
@@ -31,7 +33,8 @@ struct NamesScan {
     std::vector<int> ignoredOutputLines;  // non-blank lines after the 24th output name
 };
 
-// Finds the markers and names in `text` (already limited to 5000 bytes and cut at a zero byte).
-NamesScan ScanNames(std::string_view text);
+// Finds the markers and names in `text`, the file's text as read (see NamesFile.h).
+// `cutByReadLimit`: the read limit, not the file, ended the text, so it may split a character.
+NamesScan ScanNames(std::string_view text, bool cutByReadLimit);
 
 }  // namespace zorvane

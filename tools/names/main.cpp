@@ -1,51 +1,70 @@
 // zorvane-names [FILE]: shows the 64 lamp names a names file gives, one "<k>\t<caption>" line
 // each; warnings go to standard error only.
-#include <cstring>
+#include <getopt.h>
+
 #include <iostream>
 #include <optional>
 #include <string>
 
-#include "EscapeCaption.h"
-#include "NamesScan.h"
-#include "NamesText.h"
-#include "NamesWarnings.h"
+#include "NamesFile.h"
+#include "NamesReport.h"
 
 namespace {
 
-constexpr const char* kDefaultFile = "names.ini";
-
-void PrintNames(const zorvane::NamesScan& scan) {
-    for (int label = 1; label <= zorvane::kNameCount; ++label) {
-        const auto& caption = scan.captions[label - 1];
-        std::cout << label << '\t' << (caption ? zorvane::EscapeCaption(*caption) : "") << '\n';
-    }
-}
+constexpr const char* kProgram = "zorvane-names";
+constexpr const char* kUsage =
+    "Usage: zorvane-names [OPTION]... [FILE]\n"
+    "Show the 64 lamp names FILE (default: names.ini) gives, one \"<lamp>\\t<name>\" line each,\n"
+    "and warn on standard error about what commonly goes wrong in it.\n"
+    "\n"
+    "  -h, --help     show this help and exit\n"
+    "      --version  show the version and exit\n";
 
 int Inspect(const std::string& path) {
-    const std::optional<zorvane::NamesText> text = zorvane::ReadNamesFile(path);
+    std::string failure;
+    const std::optional<zorvane::NamesText> text = zorvane::ReadNamesFile(path, failure);
     if (!text) {
-        std::cerr << "Nelze otevřít soubor " << path << " s pojmenováním proměnných\n";
+        std::cerr << kProgram << ": cannot open " << path << ": " << failure << '\n';
         return 1;
     }
-    const zorvane::NamesScan scan = zorvane::ScanNames(text->bytes);
-    PrintNames(scan);
+    const zorvane::NamesScan scan = zorvane::ScanNames(text->bytes, text->cutByReadLimit);
+    zorvane::WriteNames(scan, std::cout);
     zorvane::WriteWarnings(*text, scan, std::cerr);
     std::cout.flush();
     return std::cout ? 0 : 1;
 }
 
-constexpr const char* kUsage = "usage: zorvane-names [FILE]   (default: names.ini)\n";
+// The option getopt_long refused, as the user wrote it.
+std::string RefusedOption(char** argv) {
+    const std::string arg = argv[optind - 1];
+    if (arg.starts_with("--")) return "unrecognized option '" + arg + "'";
+    return "invalid option -- '" + std::string(1, static_cast<char>(optopt)) + "'";
+}
+
+int BadUsage(const std::string& problem) {
+    std::cerr << kProgram << ": " << problem << "\nTry '" << kProgram << " --help'.\n";
+    return 2;
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc > 2) {
-        std::cerr << kUsage;
-        return 2;
+    static const option kOptions[] = {{"help", no_argument, nullptr, 'h'},
+                                      {"version", no_argument, nullptr, 'V'},
+                                      {nullptr, 0, nullptr, 0}};
+    opterr = 0;  // the one-line errors below replace getopt's own
+    for (int opt; (opt = getopt_long(argc, argv, "h", kOptions, nullptr)) != -1;) {
+        switch (opt) {
+            case 'h':
+                std::cout << kUsage;
+                return 0;
+            case 'V':
+                std::cout << kProgram << ' ' << ZORVANE_VERSION << '\n';
+                return 0;
+            default:
+                return BadUsage(RefusedOption(argv));
+        }
     }
-    if (argc == 2 && (std::strcmp(argv[1], "-h") == 0 || std::strcmp(argv[1], "--help") == 0)) {
-        std::cout << kUsage;
-        return 0;
-    }
-    return Inspect(argc == 2 ? argv[1] : kDefaultFile);
+    if (argc - optind > 1) return BadUsage("extra operand '" + std::string(argv[optind + 1]) + "'");
+    return Inspect(optind < argc ? argv[optind] : "names.ini");
 }

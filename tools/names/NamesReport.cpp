@@ -1,8 +1,45 @@
-#include "NamesWarnings.h"
+#include "NamesReport.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
 
 namespace zorvane {
 
 namespace {
+
+void AppendEscaped(std::string& out, char c) {
+    switch (c) {
+        case '\r':
+            out += "\\r";
+            return;
+        case '\n':
+            out += "\\n";
+            return;
+        case '\t':
+            out += "\\t";
+            return;
+        case '\\':
+            out += "\\\\";
+            return;
+        default:
+            break;
+    }
+    if (static_cast<unsigned char>(c) >= 0x20) {
+        out.push_back(c);
+        return;
+    }
+    char hex[5];
+    std::snprintf(hex, sizeof hex, "\\x%02x", static_cast<unsigned>(c));
+    out += hex;
+}
+
+std::string EscapeCaption(const std::string& caption) {
+    std::string out;
+    for (const char c : caption)
+        AppendEscaped(out, c);
+    return out;
+}
 
 void WarnAboutText(const NamesText& text, const NamesScan& scan, std::ostream& out) {
     if (text.zeroByteAt) {
@@ -50,6 +87,13 @@ void Remind(const NamesScan& scan, std::ostream& out) {
 }
 
 }  // namespace
+
+void WriteNames(const NamesScan& scan, std::ostream& out) {
+    for (std::size_t i = 0; i < scan.captions.size(); ++i) {
+        const auto& caption = scan.captions[i];
+        out << i + 1 << '\t' << (caption ? EscapeCaption(*caption) : "") << '\n';
+    }
+}
 
 void WriteWarnings(const NamesText& text, const NamesScan& scan, std::ostream& out) {
     WarnAboutText(text, scan, out);

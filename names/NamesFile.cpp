@@ -1,24 +1,26 @@
-#include "NamesText.h"
+#include "NamesFile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-
-#include "NamesLimits.h"
+#include <cstring>
+#include <string_view>
 
 namespace zorvane {
 
 namespace {
 
-// Owns the descriptor of the names file while it is read.
+constexpr std::size_t kTextLimit = 5000;  // bytes read from the file
+
+// Owns the open descriptor of the names file while it is read.
 class FileHandle {
   public:
     explicit FileHandle(int fd) : fd_(fd) {}
     ~FileHandle() {
         // Only read from, so a failed close loses nothing.
-        if (fd_ >= 0) (void)::close(fd_);
+        (void)::close(fd_);
     }
     FileHandle(const FileHandle&) = delete;
     FileHandle& operator=(const FileHandle&) = delete;
@@ -29,17 +31,18 @@ class FileHandle {
     int fd_;
 };
 
-bool IsRegularFile(int fd) {
-    struct stat st {};
-    return ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+// True for a regular file; otherwise false with the reason in `failure`.
+bool IsRegularFile(int statResult, const struct stat& st, std::string& failure) {
+    if (statResult != 0) {
+        failure = std::strerror(errno);
+        return false;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        failure = "not a regular file";
+        return false;
+    }
+    return true;
 }
-
-bool IsRegularFile(const std::string& path) {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
-}  // namespace
 
 NamesText TextFromBytes(std::string_view raw) {
     NamesText text;
@@ -51,6 +54,7 @@ NamesText TextFromBytes(std::string_view raw) {
         kept = kept.substr(0, zero);
     }
     text.bytes = kept;
+    text.cutByReadLimit = kept.size() == kTextLimit;
     return text;
 }
 
@@ -68,13 +72,28 @@ NamesText ReadNamesText(int fd) {
     return TextFromBytes(raw);
 }
 
-std::optional<NamesText> ReadNamesFile(const std::string& path) {
+}  // namespace
+
+std::optional<NamesText> ReadNamesFile(const std::string& path, std::string& failure) {
     // Opening a device can have effects (a serial port's lines), so it is not even tried; the
     // file may still change before the open, hence the second check and O_NONBLOCK | O_NOCTTY.
-    if (!IsRegularFile(path)) return std::nullopt;
-    const FileHandle file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    if (file.get() < 0 || !IsRegularFile(file.get())) return std::nullopt;
+    struct stat st {};
+    if (!IsRegularFile(::stat(path.c_str(), &st), st, failure)) return std::nullopt;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        failure = std::strerror(errno);
+        return std::nullopt;
+    }
+    const FileHandle file(fd);
+    if (!IsRegularFile(::fstat(file.get(), &st), st, failure)) return std::nullopt;
     return ReadNamesText(file.get());
+}
+
+std::optional<NamesScan> LoadNamesFile(const std::string& path) {
+    std::string failure;  // the monitor gives one message for every reason
+    const std::optional<NamesText> text = ReadNamesFile(path, failure);
+    if (!text) return std::nullopt;
+    return ScanNames(text->bytes, text->cutByReadLimit);
 }
 
 }  // namespace zorvane
