@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "DecodeFigure.h"
+#include "Frame.h"
 #include "StackBench.h"
 #include "StartupFigure.h"
 
@@ -17,9 +18,6 @@ using namespace zorvane;
 using namespace std::chrono_literals;
 
 namespace {
-
-// 57600 baud, 11 bits a character, 12 characters a frame.
-constexpr double kLineFramesPerSecond = 57600.0 / (11.0 * 12.0);
 
 struct Settings {
     std::chrono::milliseconds lineRun = 30s;
