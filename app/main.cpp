@@ -1,8 +1,10 @@
-// Zorvane: shows the Vorlan's frames as lamps. No command-line options.
+// Zorvane: shows the Vorlan's frames as lamps. Only --help and --version.
 #include <QApplication>
+#include <QIcon>
 #include <QMessageBox>
 #include <exception>
 
+#include "CommandLine.h"
 #include "FormPortHost.h"
 #include "PortGlobals.h"
 #include "PortLifecycle.h"
@@ -28,8 +30,11 @@ void Run() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (const auto status = zorvane::HandleCommandLine(argc, argv)) return *status;
     QApplication app(argc, argv);
     QApplication::setApplicationName("Zorvane");
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/zorvane.svg")));
+    QGuiApplication::setDesktopFileName(QStringLiteral("zorvane"));
     try {
         Run();
     } catch (const std::exception& e) {
