@@ -1,0 +1,40 @@
+#!/bin/sh
+# zorvane --help, --version and wrong arguments with no display at all: had Qt been started,
+# it would abort (status 134) for want of an X server.
+# Usage: command-line.sh ZORVANE_BINARY VERSION
+set -u
+bin=$1
+version=$2
+unset DISPLAY WAYLAND_DISPLAY
+export QT_QPA_PLATFORM=xcb
+failed=0
+fail() {
+    echo "FAIL: $*" >&2
+    failed=1
+}
+
+out=$("$bin" --version)
+status=$?
+[ $status -eq 0 ] && [ "$out" = "zorvane $version" ] ||
+    fail "--version: status $status, printed '$out'"
+
+out=$("$bin" --help)
+status=$?
+[ $status -eq 0 ] || fail "--help: status $status"
+for needed in 'Usage: zorvane' names.ini COM1 'zorvane(1)'; do
+    case $out in *"$needed"*) ;; *) fail "--help does not mention $needed" ;; esac
+done
+
+for args in -x --port=COM1 '' 'COM1' '--help extra' '--version --help'; do
+    # shellcheck disable=SC2086  # the words of a case are the arguments
+    if [ -z "$args" ]; then set -- ""; else set -- $args; fi
+    err=$("$bin" "$@" 2>&1 >/dev/null)
+    status=$?
+    lines=$(printf '%s\n' "$err" | wc -l)
+    [ $status -eq 2 ] || fail "'$args': status $status, expected 2"
+    [ "$lines" -eq 1 ] && case $err in *--help*) true ;; *) false ;; esac ||
+        fail "'$args': wanted one line naming --help, got '$err'"
+    out=$("$bin" "$@" 2>/dev/null)
+    [ -z "$out" ] || fail "'$args': printed '$out' on standard output"
+done
+exit $failed
