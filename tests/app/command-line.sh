@@ -25,15 +25,19 @@ for needed in 'Usage: zorvane' names.ini COM1 'zorvane(1)'; do
     case $out in *"$needed"*) ;; *) fail "--help does not mention $needed" ;; esac
 done
 
-for args in -x --port=COM1 '' 'COM1' '--help extra' '--version --help'; do
+# Each case: the arguments, then the one the message must name.
+for case in '-x|-x' '--port=COM1|--port=COM1' '|' 'COM1|COM1' '--help extra|extra' \
+    '--version COM2|COM2'; do
+    args=${case%|*}
+    wrong=${case#*|}
     # shellcheck disable=SC2086  # the words of a case are the arguments
     if [ -z "$args" ]; then set -- ""; else set -- $args; fi
     err=$("$bin" "$@" 2>&1 >/dev/null)
     status=$?
-    lines=$(printf '%s\n' "$err" | wc -l)
     [ $status -eq 2 ] || fail "'$args': status $status, expected 2"
-    [ "$lines" -eq 1 ] && case $err in *--help*) true ;; *) false ;; esac ||
-        fail "'$args': wanted one line naming --help, got '$err'"
+    [ "$(printf '%s\n' "$err" | wc -l)" -eq 1 ] &&
+        case $err in *"'$wrong'"*--help*) true ;; *) false ;; esac ||
+        fail "'$args': wanted one line naming '$wrong' and --help, got '$err'"
     out=$("$bin" "$@" 2>/dev/null)
     [ -z "$out" ] || fail "'$args': printed '$out' on standard output"
 done
