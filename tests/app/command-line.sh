@@ -18,6 +18,10 @@ status=$?
 [ $status -eq 0 ] && [ "$out" = "zorvane $version" ] ||
     fail "--version: status $status, printed '$out'"
 
+"$bin" --version >/dev/full 2>/dev/null
+status=$?
+[ $status -eq 1 ] || fail "--version into a full device: status $status, expected 1"
+
 out=$("$bin" --help)
 status=$?
 [ $status -eq 0 ] || fail "--help: status $status"
