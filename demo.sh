@@ -1,13 +1,28 @@
 #!/usr/bin/env bash
-# Sets everything up and runs the monitor against the built-in simulated transmitter.
+# Sets everything up, builds the four programs and runs the monitor against the simulated
+# transmitter.
 # With a display: the window opens; press OK in "Choose port" and watch the lamps walk.
-# Without one: the same runs under Xvfb, OK is pressed for you and demo/demo.png is saved.
+# Without one: the same runs under Xvfb, OK is pressed for you and a screenshot of the main
+# window is saved as demo/demo.png.
+#   ./demo.sh --screenshot FILE   always the Xvfb run, the screenshot saved as FILE
 set -euo pipefail
+shot=""
+if [ "${1:-}" = "--screenshot" ] && [ -n "${2:-}" ] && [ $# -eq 2 ]; then
+  shot=$(realpath -m "$2")
+elif [ $# -gt 0 ]; then
+  echo "usage: ./demo.sh [--screenshot FILE]" >&2
+  exit 2
+fi
 cd "$(dirname "$0")"
 top=$PWD
-scripts/install-deps.sh
-cmake -S . -B build -G Ninja >/dev/null
-cmake --build build --target zorvane zorvane-sim
+
+scripts/install-deps.sh --demo
+# A new build folder leaves the tests out: the demo does not install GoogleTest.
+# ./test.sh turns them on again.
+testing=()
+[ -f build/CMakeCache.txt ] || testing=(-DBUILD_TESTING=OFF)
+cmake -S . -B build -G Ninja "${testing[@]}" >/dev/null
+cmake --build build --target zorvane zorvane-sim zorvane-decode zorvane-names
 
 mkdir -p demo
 cp examples/names.ini demo/names.ini
@@ -25,32 +40,40 @@ pids+=($!)
 for _ in $(seq 50); do [ -L COM1 ] && break; sleep 0.1; done
 [ -L COM1 ] || { echo "The simulator did not create ./COM1" >&2; exit 1; }
 
-if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+if [ -z "$shot" ] && [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   echo "Press OK in the \"Choose port\" dialog (COM1 is the simulator). Close the window to end."
   "$top/build/bin/zorvane"
   exit 0
 fi
 
-echo "No display: running under Xvfb and saving a screenshot."
+echo "Running under Xvfb and saving a screenshot."
 display=:$((90 + RANDOM % 100))
 Xvfb "$display" -noreset -screen 0 1024x768x24 >/dev/null 2>&1 &
 pids+=($!)
 export DISPLAY=$display
+unset WAYLAND_DISPLAY
 if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
   export XDG_RUNTIME_DIR=$top/demo/.runtime
   mkdir -p -m 0700 "$XDG_RUNTIME_DIR"
 fi
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 
+find_window() {  # the first window whose whole title is $1, after up to 10 s
+  local id=""
+  for _ in $(seq 100); do
+    id=$(xdotool search --name "^$1\$" 2>/dev/null | head -n 1) && [ -n "$id" ] && break
+    sleep 0.1
+  done
+  [ -n "$id" ] || { echo "The window \"$1\" did not appear" >&2; return 1; }
+  echo "$id"
+}
+
 "$top/build/bin/zorvane" &
 pids+=($!)
-dialog=""
-for _ in $(seq 100); do
-  dialog=$(xdotool search --name '^Choose port$' 2>/dev/null | head -n 1) && [ -n "$dialog" ] && break
-  sleep 0.1
-done
-[ -n "$dialog" ] || { echo "The port dialog did not appear" >&2; exit 1; }
+dialog=$(find_window "Choose port")
 xdotool windowfocus --sync "$dialog" key Return
+main=$(find_window Zorvane)
 sleep 4
-import -window root "$top/demo/demo.png"
-echo "Screenshot of the running monitor: $top/demo/demo.png"
+shot=${shot:-$top/demo/demo.png}
+import -window "$main" "$shot"
+echo "Screenshot of the monitor's window: $shot"

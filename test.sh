@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets everything up and runs every test.
-#   ./test.sh          all stages: the whole suite under AddressSanitizer + UBSan, the threaded
-#                      tests under ThreadSanitizer, then each fuzzer for a bounded time
+#   ./test.sh          all stages: the package check (scripts/check-package.sh), each fuzzer for
+#                      a bounded time, the threaded tests under ThreadSanitizer, then the whole
+#                      suite under AddressSanitizer + UBSan
 #   ./test.sh --quick  the whole suite once, in the normal build (build/)
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -19,7 +20,8 @@ stage() { printf '\n== %s\n' "$*"; }
 configure_and_build() {  # dir, cmake options...; builds everything in dir
   local dir=$1
   shift
-  cmake -S . -B "$dir" -G Ninja -DZORVANE_WERROR=ON "$@" >/dev/null
+  # ./demo.sh may have made build/ without the tests.
+  cmake -S . -B "$dir" -G Ninja -DZORVANE_WERROR=ON -DBUILD_TESTING=ON "$@" >/dev/null
   cmake --build "$dir"
 }
 
@@ -28,6 +30,9 @@ if [ "${1:-}" = "--quick" ]; then
   ctest --test-dir build --output-on-failure -j2
   exit 0
 fi
+
+stage "Package: a build without the tests, install, desktop files, man pages, the .deb, lintian"
+scripts/check-package.sh build-pkg
 
 stage "Fuzzers: ${fuzz_seconds} s each on their committed corpora"
 CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DZORVANE_FUZZ=ON -DZORVANE_GUI=OFF >/dev/null

@@ -1,8 +1,10 @@
-// Zorvane: shows the Vorlan's frames as lamps. No command-line options.
+// Zorvane: shows the Vorlan's frames as lamps. Only --help and --version.
 #include <QApplication>
+#include <QIcon>
 #include <QMessageBox>
 #include <exception>
 
+#include "CommandLine.h"
 #include "MainWindow.h"
 #include "PortHost.h"
 #include "PortLifecycle.h"
@@ -44,8 +46,11 @@ int Run() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (const auto status = zorvane::HandleCommandLine(argc, argv)) return *status;
     QApplication app(argc, argv);
     QApplication::setApplicationName("Zorvane");
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/zorvane.svg")));
+    QGuiApplication::setDesktopFileName(QStringLiteral("zorvane"));
     InstallToolkitTranslation(app);
     try {
         return Run();

@@ -1,14 +1,24 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Zorvane needs to build, test and run its demo.
+# Installs the Debian packages Zorvane needs.
+#   scripts/install-deps.sh         everything: building, the tests, fuzzers and package checks
+#   scripts/install-deps.sh --demo  only what building the programs and running ./demo.sh need
 # As root it installs what is missing; otherwise it prints the one command to run.
 set -euo pipefail
 
+# Building and running: libqt6svg6 draws the SVG window icon, fonts-liberation is the window's
+# font, qt6-translations-l10n gives the toolkit's own buttons the user's language; Xvfb, xdotool and ImageMagick run the demo without a display and take its screenshot.
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev libgl-dev libx11-dev libgtest-dev libgmock-dev
-  clang libclang-rt-14-dev
-  xvfb xauth xdotool x11-utils imagemagick fonts-liberation
+  qt6-base-dev libgl-dev libqt6svg6 fonts-liberation qt6-translations-l10n
+  xvfb xauth xdotool x11-utils imagemagick
 )
+if [ "${1:-}" != "--demo" ]; then
+  packages+=(
+    libx11-dev libgtest-dev libgmock-dev socat
+    clang libclang-rt-14-dev
+    dpkg-dev file lintian desktop-file-utils appstream man-db
+  )
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,0 +1,48 @@
+#!/bin/sh
+# zorvane --help, --version and wrong arguments with no display at all: had Qt been started,
+# it would abort (status 134) for want of an X server.
+# Usage: command-line.sh ZORVANE_BINARY VERSION
+set -u
+bin=$1
+version=$2
+unset DISPLAY WAYLAND_DISPLAY
+export QT_QPA_PLATFORM=xcb
+failed=0
+fail() {
+    echo "FAIL: $*" >&2
+    failed=1
+}
+
+out=$("$bin" --version)
+status=$?
+[ $status -eq 0 ] && [ "$out" = "zorvane $version" ] ||
+    fail "--version: status $status, printed '$out'"
+
+"$bin" --version >/dev/full 2>/dev/null
+status=$?
+[ $status -eq 1 ] || fail "--version into a full device: status $status, expected 1"
+
+out=$("$bin" --help)
+status=$?
+[ $status -eq 0 ] || fail "--help: status $status"
+for needed in 'Usage: zorvane' names.ini COM1 'zorvane(1)'; do
+    case $out in *"$needed"*) ;; *) fail "--help does not mention $needed" ;; esac
+done
+
+# Each case: the arguments, then the one the message must name.
+for case in '-x|-x' '--port=COM1|--port=COM1' '|' 'COM1|COM1' '--help extra|extra' \
+    '--version COM2|COM2'; do
+    args=${case%|*}
+    wrong=${case#*|}
+    # shellcheck disable=SC2086  # the words of a case are the arguments
+    if [ -z "$args" ]; then set -- ""; else set -- $args; fi
+    err=$("$bin" "$@" 2>&1 >/dev/null)
+    status=$?
+    [ $status -eq 2 ] || fail "'$args': status $status, expected 2"
+    [ "$(printf '%s\n' "$err" | wc -l)" -eq 1 ] &&
+        case $err in *"'$wrong'"*--help*) true ;; *) false ;; esac ||
+        fail "'$args': wanted one line naming '$wrong' and --help, got '$err'"
+    out=$("$bin" "$@" 2>/dev/null)
+    [ -z "$out" ] || fail "'$args': printed '$out' on standard output"
+done
+exit $failed
