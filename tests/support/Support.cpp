@@ -1,0 +1,109 @@
+#include "Support.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <cerrno>
+#include <filesystem>
+
+namespace zorvane::test {
+
+Pty::Pty() {
+    master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
+    char name[128] = {};
+    if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0 ||
+        ::ptsname_r(master_, name, sizeof name) != 0) {
+        CloseMaster();
+        return;
+    }
+    slave_ = name;
+    termios tio = Settings();
+    ::cfmakeraw(&tio);
+    EXPECT_EQ(::tcsetattr(master_, TCSANOW, &tio), 0);
+}
+
+Pty::~Pty() {
+    CloseMaster();
+}
+
+bool Pty::Write(std::span<const std::uint8_t> bytes) const {
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(master_, bytes.data(), bytes.size());
+        if (n > 0) {
+            bytes = bytes.subspan(static_cast<std::size_t>(n));
+            continue;
+        }
+        if (n < 0 && errno != EAGAIN && errno != EINTR) return false;
+        pollfd p{master_, POLLOUT, 0};
+        ::poll(&p, 1, 10);  // the line is full until the program reads; a time-out just retries
+    }
+    return true;
+}
+
+termios Pty::Settings() const {
+    termios tio{};
+    EXPECT_EQ(::tcgetattr(master_, &tio), 0);
+    return tio;
+}
+
+void Pty::SetTimeouts(cc_t vmin, cc_t vtime) const {
+    termios tio = Settings();
+    tio.c_cc[VMIN] = vmin;
+    tio.c_cc[VTIME] = vtime;
+    EXPECT_EQ(::tcsetattr(master_, TCSANOW, &tio), 0);
+}
+
+void Pty::CloseMaster() {
+    if (master_ >= 0) ::close(master_);  // teardown: nothing to do about a failure
+    master_ = -1;
+}
+
+TempFolder::TempFolder() : previous_(QDir::currentPath()) {
+    // Going on elsewhere would let COM1 mean /dev/ttyS0, the machine's console.
+    if (!dir_.isValid() || !QDir::setCurrent(dir_.path())) std::abort();
+}
+
+TempFolder::~TempFolder() {
+    QDir::setCurrent(previous_);
+}
+
+void TempFolder::Link(const std::string& name, const std::string& target) const {
+    const std::filesystem::path path = Path() + "/" + name;
+    std::filesystem::remove(path);
+    std::filesystem::create_symlink(target, path);
+}
+
+void TempFolder::Write(const std::string& name, std::string_view bytes) const {
+    QFile file(QString::fromStdString(Path() + "/" + name));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_EQ(file.write(bytes.data(), static_cast<qint64>(bytes.size())),
+              static_cast<qint64>(bytes.size()));
+}
+
+QString Program(const char* name) {
+    return QStringLiteral(ZORVANE_BIN_DIR "/") + QString::fromLatin1(name);
+}
+
+Finished Run(const QString& program, const QStringList& args, const QByteArray& input, int ms) {
+    QProcess process;
+    process.start(program, args);
+    Finished result;
+    if (!process.waitForStarted(ms)) return result;
+    process.write(input);
+    process.closeWriteChannel();
+    if (!process.waitForFinished(ms)) {
+        process.kill();
+        process.waitForFinished();
+    }
+    if (process.exitStatus() == QProcess::NormalExit) result.exitCode = process.exitCode();
+    result.out = process.readAllStandardOutput();
+    result.err = process.readAllStandardError();
+    return result;
+}
+
+}  // namespace zorvane::test

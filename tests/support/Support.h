@@ -1,0 +1,84 @@
+#pragma once
+
+#include <termios.h>
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QTest>
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include <gtest/gtest.h>
+
+namespace zorvane::test {
+
+// A pseudo-terminal standing in for a serial line: the test keeps the master side, the program
+// opens the slave through a COMn link. Raw from the start: nothing is echoed or translated.
+class Pty {
+  public:
+    Pty();
+    ~Pty();
+    Pty(const Pty&) = delete;
+    Pty& operator=(const Pty&) = delete;
+
+    bool Ok() const { return master_ >= 0; }
+    int Master() const { return master_; }
+    const std::string& Slave() const { return slave_; }
+    // All of `bytes`, waiting while the line is full; false once the far end is gone.
+    bool Write(std::span<const std::uint8_t> bytes) const;
+    // The slave's settings, through the master, so the test never holds the slave open.
+    termios Settings() const;
+    void SetTimeouts(cc_t vmin, cc_t vtime) const;
+    // Unplugs the line: the program's reads fail from now on.
+    void CloseMaster();
+
+  private:
+    int master_ = -1;
+    std::string slave_;
+};
+
+#define ZORVANE_REQUIRE_PTY(pty) \
+    if (!(pty).Ok()) GTEST_SKIP() << "needs pseudo-terminals: mount devpts so /dev/ptmx works"
+
+// A fresh folder that is the current folder while this lives, so every COMn is a link made here
+// and never a /dev/ttyS* device.
+class TempFolder {
+  public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    std::string Path() const { return dir_.path().toStdString(); }
+    // `name` -> `target`; an existing entry of that name is replaced.
+    void Link(const std::string& name, const std::string& target) const;
+    void Write(const std::string& name, std::string_view bytes) const;
+
+  private:
+    QTemporaryDir dir_;
+    QString previous_;
+};
+
+// Runs the event loop until `done` holds or `ms` pass; false on time-out.
+inline bool WaitUntil(const std::function<bool()>& done, int ms = 5000) {
+    return QTest::qWaitFor(done, ms);
+}
+
+// One of the project's programs, by its name ("zorvane-decode").
+QString Program(const char* name);
+
+// A program run to its end; killed after `ms`.
+struct Finished {
+    int exitCode = -1;  // -1: crashed, killed or never started
+    QByteArray out;
+    QByteArray err;
+};
+Finished Run(const QString& program, const QStringList& args, const QByteArray& input = {},
+             int ms = 10000);
+
+}  // namespace zorvane::test
