@@ -65,7 +65,8 @@ bool Apply(int code, std::string_view value, Options& o) {
             o.link = value;
             return !value.empty();
         case 's':
-            return o.toStdout = true;
+            o.toStdout = true;
+            return true;
         case 'd':
             o.device = value;
             return !value.empty();
@@ -73,7 +74,8 @@ bool Apply(int code, std::string_view value, Options& o) {
             o.rate = 0.0;
             return ParseNumber(value, *o.rate) && *o.rate > 0 && *o.rate <= kMaxRate;
         case 'u':
-            return o.unpaced = true;
+            o.unpaced = true;
+            return true;
         case 'p':
             o.pattern = ParsePattern(value);
             return o.pattern.has_value();
@@ -83,7 +85,8 @@ bool Apply(int code, std::string_view value, Options& o) {
             o.replay = value;
             return !value.empty();
         case 'L':
-            return o.loop = true;
+            o.loop = true;
+            return true;
         case 'n':
             return ParseNumber(value, o.frames) && o.frames > 0;
         case 'q':

@@ -52,28 +52,34 @@ class SendLoop {
             std::ceil(std::chrono::duration<double>(t).count() * framesPerSecond_));
     }
 
-    // One slot: sends in it, or waits out a silence or a hold-up; false when the run is over.
+    bool Paced() const { return framesPerSecond_ > 0; }
+
+    // One slot: sends in it, or passes a silence or a hold-up; false when the run is over.
     bool Step() {
-        const bool paced = framesPerSecond_ > 0;
-        const Clock::duration due = paced ? Offset(slot_) : Clock::now() - start_;
-        if (const auto& s = options_.silence; s && due % s->period >= s->period - s->quiet) {
-            const Clock::duration resume = (due / s->period + 1) * s->period;
-            // At least one slot on: rounding may put the first slot after it a hair too early.
-            if (paced) slot_ = std::max(slot_ + 1, SlotAtOrAfter(resume));
-            return paced || SleepUntil(start_ + resume, stop_);
-        }
+        const Clock::duration due = Paced() ? Offset(slot_) : Clock::now() - start_;
+        const auto& silence = options_.silence;
+        if (silence && due % silence->period >= silence->period - silence->quiet)
+            return PassSilence((due / silence->period + 1) * silence->period);
         if (!SleepUntil(start_ + due, stop_)) return false;
-        const Clock::duration now = Clock::now() - start_;
-        if (paced && now - due > kMaxLag) {
-            const std::uint64_t next = SlotAtOrAfter(now);
-            report_.skipped += next - slot_;
-            slot_ = next;
-            return true;
-        }
+        if (Paced() && Clock::now() - start_ - due > kMaxLag) return PassHoldUp();
         ++slot_;
         if (!SendNext(Clock::now() + kPatience)) return false;
-        return paced || lastResult_ != SendResult::NoReader ||
+        return Paced() || lastResult_ != SendResult::NoReader ||
                SleepUntil(Clock::now() + kNoReaderPause, stop_);
+    }
+
+    bool PassSilence(Clock::duration end) {
+        if (!Paced()) return SleepUntil(start_ + end, stop_);
+        // At least one slot on: rounding may put the first slot after it a hair too early.
+        slot_ = std::max(slot_ + 1, SlotAtOrAfter(end));
+        return true;
+    }
+
+    bool PassHoldUp() {
+        const std::uint64_t next = SlotAtOrAfter(Clock::now() - start_);
+        report_.skipped += next - slot_;
+        slot_ = next;
+        return true;
     }
 
     bool SendNext(Clock::time_point deadline) {
