@@ -33,6 +33,7 @@ struct SimRun {
     double longestGap = 0;  // without output
 };
 
+// zorvane-sim to its end, through the shell: `args` may add a pipe or job control.
 SimRun RunSim(const std::string& args) {
     SimRun run;
     const auto start = Clock::now();
