@@ -1,0 +1,173 @@
+#include "Options.h"
+
+#include <getopt.h>
+
+#include <charconv>
+#include <cmath>
+#include <string_view>
+
+namespace zorvane::sim {
+
+namespace {
+
+constexpr double kMaxRate = 1'000'000.0;                   // frames per second
+constexpr std::uint64_t kMaxSilencePeriodMs = 86'400'000;  // a day
+constexpr std::string_view kFixedPrefix = "fixed:";
+
+// The short codes only tell the options apart; -h is the one a user types.
+const option kLongOptions[] = {
+    {"link", required_argument, nullptr, 'l'},    {"stdout", no_argument, nullptr, 's'},
+    {"device", required_argument, nullptr, 'd'},  {"rate", required_argument, nullptr, 'r'},
+    {"unpaced", no_argument, nullptr, 'u'},       {"pattern", required_argument, nullptr, 'p'},
+    {"corrupt", required_argument, nullptr, 'c'}, {"replay", required_argument, nullptr, 'R'},
+    {"loop", no_argument, nullptr, 'L'},          {"frames", required_argument, nullptr, 'n'},
+    {"silence", required_argument, nullptr, 'q'}, {"help", no_argument, nullptr, 'h'},
+    {"version", no_argument, nullptr, 'V'},       {nullptr, 0, nullptr, 0}};
+
+template <typename Number>
+bool ParseNumber(std::string_view text, Number& out) {
+    const char* end = text.data() + text.size();
+    const auto [stop, ec] = std::from_chars(text.data(), end, out);
+    return ec == std::errc() && stop == end;
+}
+
+std::optional<Pattern> ParsePattern(std::string_view text) {
+    if (text == "walk") return Pattern{PatternKind::Walk, {}};
+    if (text == "count") return Pattern{PatternKind::Count, {}};
+    if (text == "random") return Pattern{PatternKind::Random, {}};
+    if (!text.starts_with(kFixedPrefix)) return std::nullopt;
+    text.remove_prefix(kFixedPrefix.size());
+    Pattern fixed{PatternKind::Fixed, {}};
+    if (text.size() != 2 * fixed.fixed.data.size()) return std::nullopt;
+    for (std::size_t i = 0; i < fixed.fixed.data.size(); ++i) {
+        const char* digits = text.data() + 2 * i;
+        const auto [stop, ec] = std::from_chars(digits, digits + 2, fixed.fixed.data[i], 16);
+        if (ec != std::errc() || stop != digits + 2) return std::nullopt;
+    }
+    return fixed;
+}
+
+std::optional<Silence> ParseSilence(std::string_view text) {
+    const auto slash = text.find('/');
+    std::uint64_t quiet = 0;
+    std::uint64_t period = 0;
+    if (slash == std::string_view::npos || !ParseNumber(text.substr(0, slash), quiet) ||
+        !ParseNumber(text.substr(slash + 1), period) || quiet == 0 || quiet >= period ||
+        period > kMaxSilencePeriodMs)
+        return std::nullopt;
+    return Silence{std::chrono::milliseconds(quiet), std::chrono::milliseconds(period)};
+}
+
+// Takes the value of option `code` into `o`; false when the value does not fit.
+bool Apply(int code, std::string_view value, Options& o) {
+    switch (code) {
+        case 'l':
+            o.link = value;
+            return !value.empty();
+        case 's':
+            o.toStdout = true;
+            return true;
+        case 'd':
+            o.device = value;
+            return !value.empty();
+        case 'r':
+            o.rate = 0.0;
+            return ParseNumber(value, *o.rate) && *o.rate > 0 && *o.rate <= kMaxRate;
+        case 'u':
+            o.unpaced = true;
+            return true;
+        case 'p':
+            o.pattern = ParsePattern(value);
+            return o.pattern.has_value();
+        case 'c':
+            return ParseNumber(value, o.corrupt) && o.corrupt >= 0 && o.corrupt <= 1;
+        case 'R':
+            o.replay = value;
+            return !value.empty();
+        case 'L':
+            o.loop = true;
+            return true;
+        case 'n':
+            return ParseNumber(value, o.frames) && o.frames > 0;
+        case 'q':
+            o.silence = ParseSilence(value);
+            return o.silence.has_value();
+    }
+    return false;
+}
+
+// Options that do not go together; empty when they do.
+std::string CheckCombination(const Options& o) {
+    if (o.toStdout && !o.device.empty()) return "--stdout and --device exclude each other";
+    if (o.rate && o.unpaced) return "--rate and --unpaced exclude each other";
+    if (o.loop && o.replay.empty()) return "--loop needs --replay FILE";
+    if (!o.replay.empty() && (o.pattern || o.corrupt > 0))
+        return "--replay sends the file as it is: no --pattern or --corrupt";
+    return {};
+}
+
+CommandLine Fail(std::string error) {
+    return {CommandLine::Action::Fail, {}, std::move(error)};
+}
+
+}  // namespace
+
+CommandLine ParseCommandLine(int argc, char** argv) {
+    CommandLine line;
+    int code = 0;
+    int index = 0;
+    // Leading ':': report a missing value as ':', and print no messages of getopt's own.
+    while ((code = ::getopt_long(argc, argv, ":h", kLongOptions, &index)) != -1) {
+        const std::string given = argv[optind - 1];
+        if (code == '?')
+            return Fail("cannot use " + given + " (unknown, ambiguous or given a value)");
+        if (code == ':') return Fail(given + " needs a value");
+        if (code == 'h') return {CommandLine::Action::Help, {}, {}};
+        if (code == 'V') return {CommandLine::Action::Version, {}, {}};
+        const std::string_view value = optarg ? optarg : "";
+        if (!Apply(code, value, line.options))
+            return Fail("--" + std::string(kLongOptions[index].name) + ": \"" + std::string(value) +
+                        "\" is not a valid value");
+    }
+    if (optind < argc) return Fail("unexpected argument " + std::string(argv[optind]));
+    if (std::string error = CheckCombination(line.options); !error.empty()) return Fail(error);
+    return line;
+}
+
+const char* UsageText() {
+    return R"(Usage: zorvane-sim [OPTIONS]
+Simulated Vorlan: sends frames AA D0..D4 C1 AA E0 E1 E2 C2 the way the transmitter does.
+
+Where the bytes go (default: a new pseudo-terminal, linked as ./COM1):
+  --link PATH        name of the link to the pseudo-terminal (default ./COM1);
+                     an existing link is replaced, any other file is left alone
+  --stdout           write the bytes to standard output
+  --device PATH      write to an existing serial device, set to 57600 8O1 raw
+Pace (default: the line rate, 57600 baud at 11 bits a byte: one 12-byte frame every
+2.29 ms, 436.4 frames/s, on a schedule that does not drift; slots missed while the
+process was held up are skipped, not sent in a burst):
+  --rate FPS         frames per second instead (up to 1000000, decimals allowed)
+  --unpaced          as fast as the output takes the bytes
+What is sent:
+  --pattern NAME     walk     one lamp lit, moving through lamps 1..64, ~100 ms each
+                              (default)
+                     count    a frame counter over D0..D4 E0..E2, D0 the lowest byte
+                     random   new random data bytes every frame
+                     fixed:HEX16  always the same data: 16 hex digits, D0..D4 E0..E2
+  --corrupt P        with probability P (0..1) damage one byte of a frame
+  --replay FILE      send the file's bytes instead, 12 per frame slot, once
+  --loop             with --replay: start the file over at its end
+When:
+  --frames N         stop after N frames (default: run until Ctrl-C or SIGTERM)
+  --silence MS/EVERY_MS
+                     send nothing for the last MS milliseconds of every EVERY_MS
+  --help             this text
+  --version          the version
+
+Options may be shortened while they stay unambiguous, and take the form --name=VALUE.
+Messages go to standard error.
+Exit status: 0 finished or stopped, 1 run-time failure, 2 bad arguments.
+)";
+}
+
+}  // namespace zorvane::sim

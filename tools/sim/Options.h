@@ -1,0 +1,49 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "Frame.h"
+
+namespace zorvane::sim {
+
+enum class PatternKind { Walk, Count, Random, Fixed };
+
+struct Pattern {
+    PatternKind kind = PatternKind::Walk;
+    Frame fixed;  // the data of PatternKind::Fixed
+};
+
+// Nothing goes out during the last `quiet` of every `period`, counted from the start.
+struct Silence {
+    std::chrono::milliseconds quiet;
+    std::chrono::milliseconds period;
+};
+
+struct Options {
+    std::string link = "./COM1";
+    bool toStdout = false;
+    std::string device;          // empty: a pseudo-terminal under `link`
+    std::optional<double> rate;  // frames per second; the line rate when not given
+    bool unpaced = false;
+    std::optional<Pattern> pattern;  // the walk when not given
+    double corrupt = 0.0;
+    std::string replay;
+    bool loop = false;
+    std::uint64_t frames = 0;  // 0: until stopped
+    std::optional<Silence> silence;
+};
+
+struct CommandLine {
+    enum class Action { Run, Help, Version, Fail } action = Action::Run;
+    Options options;
+    std::string error;  // one line, for Action::Fail
+};
+
+CommandLine ParseCommandLine(int argc, char** argv);
+
+const char* UsageText();
+
+}  // namespace zorvane::sim

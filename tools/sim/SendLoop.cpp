@@ -1,0 +1,115 @@
+#include "SendLoop.h"
+
+#include <algorithm>
+#include <cmath>
+#include <thread>
+
+namespace zorvane::sim {
+
+namespace {
+
+using std::chrono::milliseconds;
+
+// Held up longer than this (a suspended process, a busy machine), the missed slots are given
+// up instead of going out back to back; the schedule itself stays where it was.
+constexpr milliseconds kMaxLag(20);
+// How long a frame may wait for room after its slot before it is dropped: a busy machine can
+// hold a pty's hand-over to the reader up for milliseconds.
+constexpr milliseconds kPatience(50);
+// Unpaced with nobody listening, the pause between tries, instead of spinning.
+constexpr milliseconds kNoReaderPause(10);
+// How long a sleep may go without looking at the stop flag.
+constexpr milliseconds kStopCheck(50);
+
+bool SleepUntil(Clock::time_point t, const StopFlag& stop) {
+    while (!stop && Clock::now() < t)
+        std::this_thread::sleep_until(std::min(t, Clock::now() + kStopCheck));
+    return !stop;
+}
+
+class SendLoop {
+  public:
+    SendLoop(FrameSource& source, Output& output, const Options& o, const StopFlag& stop)
+        : source_(source), output_(output), options_(o), stop_(stop) {
+        if (!o.unpaced) framesPerSecond_ = o.rate.value_or(kLineFramesPerSecond);
+    }
+
+    LoopReport Run() {
+        bool going = true;
+        while (going && !stop_ && (options_.frames == 0 || report_.frames < options_.frames))
+            going = Step();
+        return report_;
+    }
+
+  private:
+    // Slot k starts k / rate after the start, computed afresh each time, so nothing accumulates.
+    Clock::duration Offset(std::uint64_t slot) const {
+        const std::chrono::duration<double> seconds(slot / framesPerSecond_);
+        return std::chrono::duration_cast<Clock::duration>(seconds);
+    }
+    std::uint64_t SlotAtOrAfter(Clock::duration t) const {
+        return static_cast<std::uint64_t>(
+            std::ceil(std::chrono::duration<double>(t).count() * framesPerSecond_));
+    }
+
+    bool Paced() const { return framesPerSecond_ > 0; }
+
+    // One slot: sends in it, or passes a silence or a hold-up; false when the run is over.
+    bool Step() {
+        const Clock::duration due = Paced() ? Offset(slot_) : Clock::now() - start_;
+        const auto& silence = options_.silence;
+        if (silence && due % silence->period >= silence->period - silence->quiet)
+            return PassSilence((due / silence->period + 1) * silence->period);
+        if (!SleepUntil(start_ + due, stop_)) return false;
+        if (Paced() && Clock::now() - start_ - due > kMaxLag) return PassHoldUp();
+        ++slot_;
+        if (!SendNext(Clock::now() + kPatience)) return false;
+        return Paced() || lastResult_ != SendResult::NoReader ||
+               SleepUntil(Clock::now() + kNoReaderPause, stop_);
+    }
+
+    bool PassSilence(Clock::duration end) {
+        if (!Paced()) return SleepUntil(start_ + end, stop_);
+        // At least one slot on: rounding may put the first slot after it a hair too early.
+        slot_ = std::max(slot_ + 1, SlotAtOrAfter(end));
+        return true;
+    }
+
+    bool PassHoldUp() {
+        const std::uint64_t next = SlotAtOrAfter(Clock::now() - start_);
+        report_.skipped += next - slot_;
+        slot_ = next;
+        return true;
+    }
+
+    bool SendNext(Clock::time_point deadline) {
+        const auto bytes = source_();
+        if (bytes.empty()) return false;
+        ++report_.frames;
+        lastResult_ = output_.Send(bytes, deadline, stop_);
+        report_.sent += lastResult_ == SendResult::Sent;
+        report_.dropped += lastResult_ == SendResult::Dropped;
+        report_.noReader += lastResult_ == SendResult::NoReader;
+        report_.failed = lastResult_ == SendResult::Failed;
+        return lastResult_ != SendResult::Finished && !report_.failed;
+    }
+
+    FrameSource& source_;
+    Output& output_;
+    const Options& options_;
+    const StopFlag& stop_;
+    double framesPerSecond_ = 0;  // 0: unpaced
+    const Clock::time_point start_ = Clock::now();
+    std::uint64_t slot_ = 0;
+    SendResult lastResult_ = SendResult::Sent;
+    LoopReport report_;
+};
+
+}  // namespace
+
+LoopReport RunSendLoop(FrameSource& source, Output& output, const Options& options,
+                       const StopFlag& stop) {
+    return SendLoop(source, output, options, stop).Run();
+}
+
+}  // namespace zorvane::sim
