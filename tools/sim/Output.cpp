@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "LineSettings.h"
+#include "SystemConsole.h"
 
 namespace zorvane::sim {
 
@@ -88,6 +89,14 @@ std::unique_ptr<Output> Output::OpenPty(const std::string& link, std::string& er
 }
 
 std::unique_ptr<Output> Output::OpenDevice(const std::string& path, std::string& error) {
+    // Looked at before opening: the machine's console is never reconfigured.
+    struct stat st {};
+    const std::vector<dev_t> consoles = ConsoleDevices();
+    if (::stat(path.c_str(), &st) == 0 &&
+        std::find(consoles.begin(), consoles.end(), st.st_rdev) != consoles.end()) {
+        error = path + " is the system console, which is left alone";
+        return nullptr;
+    }
     UniqueFd fd(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
     termios saved{};
     if (!fd.Valid() || ::tcgetattr(fd.Get(), &saved) != 0) {
