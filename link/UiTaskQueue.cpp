@@ -1,19 +1,42 @@
 #include "UiTaskQueue.h"
 
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+#include <cstdint>
+
 namespace zorvane {
 
+UiTaskQueue::UiTaskQueue() : wake_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
+    if (!wake_.Valid()) return;  // out of descriptors: Wake() falls back to a queued call
+    notifier_ = std::make_unique<QSocketNotifier>(wake_.Get(), QSocketNotifier::Read);
+    connect(notifier_.get(), &QSocketNotifier::activated, this, &UiTaskQueue::RunPending);
+}
+
 void UiTaskQueue::Post(std::function<void()> task) {
-    bool wasEmpty = false;
     {
         std::lock_guard lock(mutex_);
-        wasEmpty = tasks_.empty();
         tasks_.push_back(std::move(task));
     }
-    // A queue that held tasks already has a wake-up on its way, and RunPending() drains it.
-    if (wasEmpty) QMetaObject::invokeMethod(this, &UiTaskQueue::RunPending, Qt::QueuedConnection);
+    Wake();
+}
+
+void UiTaskQueue::Wake() {
+    if (!wake_.Valid()) {
+        QMetaObject::invokeMethod(this, "RunPending", Qt::QueuedConnection);
+        return;
+    }
+    const std::uint64_t one = 1;
+    // Fails only when the counter is full, and then a wake-up is pending anyway.
+    (void)::write(wake_.Get(), &one, sizeof one);
 }
 
 void UiTaskQueue::RunPending() {
+    if (wake_.Valid()) {
+        std::uint64_t count = 0;
+        // Before taking tasks, so a post that comes later wakes us again; empty is fine too.
+        (void)::read(wake_.Get(), &count, sizeof count);
+    }
     for (;;) {
         std::function<void()> task;
         {
