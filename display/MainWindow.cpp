@@ -13,6 +13,7 @@
 #include "LampColors.h"
 #include "MainLayout.h"
 #include "NamesFile.h"
+#include "RepaintPacer.h"
 #include "ShapeWidget.h"
 
 namespace zorvane {
@@ -97,7 +98,7 @@ void ShowNames(const std::array<QLabel*, kLampCount>& labels,
 }  // namespace
 
 MainWindow::MainWindow(MessageFn showMessage, QWidget* parent)
-    : QWidget(parent), showMessage_(std::move(showMessage)) {
+    : QWidget(parent), showMessage_(std::move(showMessage)), repaintPacer_(new RepaintPacer(this)) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Zorvane"));
     QPalette pal = palette();
@@ -118,7 +119,7 @@ void MainWindow::BuildControls() {
                 layout::kLabel67);
     rtHex_ = MakeEdit(this, "Edit2", layout::kEdit2);
 
-    linkIndicator_ = new ShapeWidget(ShapeWidget::Kind::Rectangle, LampColorOn, this);
+    linkIndicator_ = new ShapeWidget(ShapeWidget::Kind::Rectangle, LampColorOn, nullptr, this);
     linkIndicator_->setObjectName(QStringLiteral("prijem"));
     linkIndicator_->setGeometry(layout::kPrijem);
 
@@ -154,7 +155,7 @@ void MainWindow::BuildControls() {
 
 void MainWindow::BuildLampPanels() {
     for (int n = 1; n <= kLampCount; ++n) {
-        auto* lamp = new ShapeWidget(ShapeWidget::Kind::Circle, LampColorOff, this);
+        auto* lamp = new ShapeWidget(ShapeWidget::Kind::Circle, LampColorOff, &lampFaces_, this);
         lamp->setObjectName(QStringLiteral("Shape%1").arg(n));
         lamp->setGeometry(QRect(layout::LampPos(n), layout::kLampSize));
         lamps_[n - 1] = lamp;
@@ -199,6 +200,7 @@ void MainWindow::ShowFrame(const Frame& frame, const std::string& statusLine) {
     SetTextIfChanged(statusLine_, QString::fromStdString(statusLine));
     for (int n = 1; n <= kLampCount; ++n)
         lamps_[n - 1]->SetFillColor(frame.Lamp(n) ? LampColorOn : LampColorOff);
+    repaintPacer_->FrameShown();
 }
 
 void MainWindow::OnWatchdogTimeout() {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "Frame.h"
+#include "LampImages.h"
 
 class QLabel;
 class QLineEdit;
@@ -14,6 +15,7 @@ class QTimer;
 
 namespace zorvane {
 
+class RepaintPacer;
 class ShapeWidget;
 
 // The main window (objectName Form1): two panels of named lamps, the hex texts of the last
@@ -60,6 +62,8 @@ class MainWindow : public QWidget {
     std::function<void()> closeProcedure_;
     bool portSelectPending_ = true;
     bool closed_ = false;
+    LampImages lampFaces_;  // shared by the 64 lamps
+    RepaintPacer* repaintPacer_;
 
     // Children, owned through Qt parenthood; index n - 1 is lamp n.
     std::array<ShapeWidget*, kLampCount> lamps_{};

@@ -2,31 +2,36 @@
 
 #include <QPainter>
 
+#include "LampImages.h"
+
 namespace zorvane {
 
-ShapeWidget::ShapeWidget(Kind kind, QColor fill, QWidget* parent)
-    : QWidget(parent), kind_(kind), fill_(fill) {
-    // Only the circle's corners show what lies behind it.
-    setAttribute(Qt::WA_OpaquePaintEvent, kind == Kind::Rectangle);
+ShapeWidget::ShapeWidget(Kind kind, QColor fill, LampImages* faces, QWidget* parent)
+    : QWidget(parent), kind_(kind), fill_(fill), faces_(faces) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
 void ShapeWidget::SetFillColor(QColor color) {
     if (color == fill_) return;
     fill_ = color;
+    // Paints wait up to a refresh: a lamp already waiting need not tell Qt again.
+    if (paintPending_) return;
+    paintPending_ = true;
     update();
 }
 
 void ShapeWidget::paintEvent(QPaintEvent*) {
+    paintPending_ = false;
     QPainter painter(this);
-    painter.setPen(QPen(Qt::black, 1));
-    painter.setBrush(fill_);
-    if (kind_ == Kind::Rectangle) {
-        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    if (kind_ == Kind::Circle) {
+        painter.drawPixmap(
+            0, 0,
+            faces_->Face(fill_, palette().color(QPalette::Window), size(), devicePixelRatioF()));
         return;
     }
-    painter.setRenderHint(QPainter::Antialiasing);
-    // Half-pixel inset keeps the 1-pixel outline inside the widget and sharp.
-    painter.drawEllipse(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5));
+    painter.setPen(QPen(Qt::black, 1));
+    painter.setBrush(fill_);
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 
 }  // namespace zorvane

@@ -30,8 +30,11 @@ bool HandOff::Call(const std::function<void()>& task) {
             call->running = true;
         }
         task();
-        std::lock_guard lock(shared->mutex);
-        call->finished = true;
+        {
+            std::lock_guard lock(shared->mutex);
+            call->finished = true;
+        }
+        // Outside the lock: a caller woken under it would only block again on the mutex.
         shared->changed.notify_all();
     });
     std::unique_lock lock(shared_->mutex);

@@ -1,6 +1,22 @@
 #include "ReaderThread.h"
 
+#include <pthread.h>
+#include <sched.h>
+
 namespace zorvane {
+
+namespace {
+
+// The user-interface thread wakes the reader as it ends each hand-off and goes to sleep
+// right after; a reader that preempted it there would cost a context switch a frame. Batch
+// threads never preempt on wake-up and otherwise get their fair share. Any thread may pick
+// this policy, so it fails only where it does not exist, and then the default serves.
+void YieldOnWakeUp() {
+    const sched_param normal{};
+    (void)::pthread_setschedparam(::pthread_self(), SCHED_BATCH, &normal);
+}
+
+}  // namespace
 
 ReaderThread::ReaderThread(ByteSource& source, HandOff& handOff, FrameHandler showFrame)
     : source_(source),
@@ -14,6 +30,7 @@ bool ReaderThread::WaitUntilEnded(std::chrono::milliseconds limit) {
 }
 
 void ReaderThread::ReadLoop(std::stop_token stop) {
+    YieldOnWakeUp();
     FrameReceiver receiver;
     while (!stop.stop_requested()) {
         const auto started = std::chrono::steady_clock::now();

@@ -2,21 +2,15 @@
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
-#include <fcntl.h>
 #include <poll.h>
-#include <signal.h>
 #include <stdlib.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <chrono>
 #include <filesystem>
 #include <memory>
 
+#include "ChildProcess.h"
 #include "XvfbServer.h"
-
-extern char** environ;
 
 namespace zorvane::bench {
 
@@ -52,47 +46,6 @@ std::string WindowTitle(Display* d, Window w) {
         }
     }
     return {};
-}
-
-// The program's environment: ours, on the private display, with the X11 platform.
-std::vector<std::string> ChildEnvironment(const std::string& display) {
-    std::vector<std::string> env;
-    for (char** e = environ; *e != nullptr; ++e) {
-        const std::string entry = *e;
-        if (entry.rfind("DISPLAY=", 0) == 0 || entry.rfind("QT_QPA_PLATFORM=", 0) == 0 ||
-            entry.rfind("WAYLAND_DISPLAY=", 0) == 0)
-            continue;
-        env.push_back(entry);
-    }
-    env.push_back("DISPLAY=" + display);
-    env.push_back("QT_QPA_PLATFORM=xcb");
-    return env;
-}
-
-pid_t Spawn(const std::string& program, const std::string& dir,
-            const std::vector<std::string>& env) {
-    std::vector<char*> argv = {const_cast<char*>(program.c_str()), nullptr};
-    std::vector<char*> envp;
-    for (const auto& e : env)
-        envp.push_back(const_cast<char*>(e.c_str()));
-    envp.push_back(nullptr);
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        const int null = ::open("/dev/null", O_RDWR);
-        (void)::dup2(null, STDOUT_FILENO);  // a child that cannot be quietened still runs
-        (void)::dup2(null, STDERR_FILENO);
-        if (::chdir(dir.c_str()) != 0) ::_exit(126);  // never run in the wrong directory
-        ::execve(argv[0], argv.data(), envp.data());
-        ::_exit(127);
-    }
-    return pid;
-}
-
-void Reap(pid_t pid) {
-    (void)::kill(pid, SIGTERM);  // already gone is fine
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
 }
 
 // A window can be gone by the time we ask for its title; that is no reason to end the bench
@@ -153,17 +106,18 @@ StartupResult MeasureStartup(const std::string& program, const std::string& name
         result.error = "cannot make a temporary directory";
         return result;
     }
-    const auto env = ChildEnvironment(server->Display());
+    const auto env = X11Environment(server->Display());
     for (int i = 0; i < runs; ++i) {
         StartupRun run;
         const auto started = Clock::now();
-        const pid_t pid = Spawn(program, dir, env);
-        if (pid < 0) {
-            result.error = "fork failed";
-            break;
+        {
+            ChildProcess child({program}, dir, env);
+            if (!child.Valid()) {
+                result.error = "fork failed";
+                break;
+            }
+            WatchMaps(d, started, run);
         }
-        WatchMaps(d, started, run);
-        Reap(pid);
         XSync(d, True);  // drop the events of this run's windows going away
         result.runs.push_back(run);
     }

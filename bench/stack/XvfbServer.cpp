@@ -48,8 +48,8 @@ std::unique_ptr<XvfbServer> XvfbServer::Start(std::string& error) {
     }
     // Everything the child needs is built before fork: after it, only exec-safe calls.
     const std::string fd = std::to_string(ready[1]);
-    std::vector<const char*> argv = {"Xvfb",         "-displayfd", fd.c_str(), "-screen",  "0",
-                                     "1280x1024x24", "-nolisten",  "tcp",      "-noreset", nullptr};
+    std::vector<const char*> argv = {"Xvfb",        "-displayfd", fd.c_str(), "-screen",  "0",
+                                     "1024x768x24", "-nolisten",  "tcp",      "-noreset", nullptr};
     const pid_t pid = ::fork();
     if (pid == 0) {
         const int null = ::open("/dev/null", O_RDWR);

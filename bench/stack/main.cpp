@@ -13,6 +13,7 @@
 #include "Frame.h"
 #include "StackBench.h"
 #include "StartupFigure.h"
+#include "X11Figure.h"
 
 using namespace zorvane;
 using namespace std::chrono_literals;
@@ -25,6 +26,7 @@ struct Settings {
     std::chrono::milliseconds idleRun = 10s;
     std::size_t decodeBytes = std::size_t{64} << 20;
     int startupRuns = 5;
+    std::chrono::milliseconds x11Run = 20s;
     bool bytePaced = false;
     std::string only;  // one figure alone (for profiling); empty: all
     bool Wants(const char* figure) const { return only.empty() || only == figure; }
@@ -34,15 +36,19 @@ const char kUsage[] =
     "usage: zorvane-bench [--quick] [--byte-paced] [--only FIGURE]\n"
     "  Runs the monitor (pseudo-terminal port, reader thread, hand-off, main window offscreen)\n"
     "  against a sender thread and prints line-rate, max-rate, handoff, decode, startup and\n"
-    "  idle-cpu figures. Takes about a minute; startup needs Xvfb.\n"
-    "  --quick       short runs (3 s at line rate, 2 s unpaced, 2 s idle): a smoke run\n"
+    "  idle-cpu figures; then the real program on Xvfb fed by zorvane-sim at the line rate\n"
+    "  (x11-line-rate-worst, x11-line-rate-typical, switches-per-frame). Takes about two\n"
+    "  minutes; startup and the x11 figures need Xvfb, the x11 figures also xdotool.\n"
+    "  --quick       short runs (3 s at line rate and on X, 2 s unpaced, 2 s idle): a smoke run\n"
     "  --byte-paced  at line rate, send byte by byte (one every 191 us) instead of whole frames\n"
-    "  --only FIGURE line-rate (with handoff), max-rate, idle-cpu, decode or startup alone\n";
+    "  --only FIGURE one figure alone (handoff comes with line-rate, switches-per-frame with\n"
+    "                its own run of the typical pattern)\n";
 
 enum class Parsed { Run, Help, Error };
 
 bool KnownFigure(const std::string& name) {
-    for (const char* f : {"line-rate", "max-rate", "idle-cpu", "decode", "startup"})
+    for (const char* f : {"line-rate", "max-rate", "idle-cpu", "decode", "startup",
+                          "x11-line-rate-worst", "x11-line-rate-typical", "switches-per-frame"})
         if (name == f) return true;
     return false;
 }
@@ -55,6 +61,7 @@ Parsed ParseArgs(int argc, char** argv, Settings& s) {
             s.maxRun = 2s;
             s.idleRun = 2s;
             s.startupRuns = 2;
+            s.x11Run = 3s;
         } else if (arg == "--byte-paced") {
             s.bytePaced = true;
         } else if (arg == "--only" && i + 1 < argc && KnownFigure(argv[i + 1])) {
@@ -122,6 +129,40 @@ void Startup(const Settings& s) {
     Figure("startup: %.0f ms\n", Percentile(window, 0.5));
 }
 
+// One run of the real program on X; false when it could not be measured (said on stdout).
+bool X11Run(const Settings& s, const char* figure, const char* pattern, bench::X11Result& r) {
+    const bench::X11Programs programs{ProgramNextToUs("zorvane"), ProgramNextToUs("zorvane-sim"),
+                                      ZORVANE_EXAMPLE_NAMES};
+    r = bench::MeasureX11LineRate(programs, pattern, s.x11Run);
+    if (!r.error.empty()) {
+        Figure("%s: not measured (%s)\n", figure, r.error.c_str());
+        return false;
+    }
+    Detail(
+        "# %s (--pattern %s): monitor cpu=%.1f%%, Xvfb cpu=%.1f%%, context switches per "
+        "frame %.2f voluntary + %.2f preempted\n",
+        figure, pattern, r.monitorCpuPercent, r.serverCpuPercent, r.voluntarySwitchesPerFrame,
+        r.involuntarySwitchesPerFrame);
+    return true;
+}
+
+// Worst case: texts and many lamps change every frame. Typical: one lamp moves every ~100 ms;
+// the switches per frame are taken there, where painting adds none of its own.
+void X11Figures(const Settings& s) {
+    bench::X11Result r;
+    if (s.Wants("x11-line-rate-worst") && X11Run(s, "x11-line-rate-worst", "random", r))
+        Figure("x11-line-rate-worst: cpu=%.1f%% xserver=%.1f%%\n", r.monitorCpuPercent,
+               r.serverCpuPercent);
+    const bool typical = s.Wants("x11-line-rate-typical");
+    const bool switches = s.Wants("switches-per-frame");
+    if (!typical && !switches) return;
+    if (!X11Run(s, typical ? "x11-line-rate-typical" : "switches-per-frame", "walk", r)) return;
+    if (typical)
+        Figure("x11-line-rate-typical: cpu=%.1f%% xserver=%.1f%%\n", r.monitorCpuPercent,
+               r.serverCpuPercent);
+    if (switches) Figure("switches-per-frame: %.2f\n", r.SwitchesPerFrame());
+}
+
 // The figures that need the whole stack; each its own run on one open port.
 bool StackFigures(const Settings& s, double& idle, std::vector<double>& handOffs) {
     bench::StackBench stack(ZORVANE_EXAMPLE_NAMES);
@@ -169,6 +210,7 @@ int Run(const Settings& s) {
     }
     if (s.Wants("startup")) Startup(s);
     if (s.Wants("idle-cpu")) Figure("idle-cpu: %.2f%%\n", idle);
+    X11Figures(s);
     return 0;
 }
 

@@ -1,3 +1,5 @@
+#include <QBackingStore>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFontInfo>
 #include <QFontMetrics>
@@ -126,6 +128,41 @@ TEST_F(MainWindowTest, PaintsRoundOutlinedLampsAndAnOutlinedIndicator) {
     const QPoint indicator = Prijem()->pos();
     EXPECT_EQ(image.pixelColor(indicator), QColor(0, 0, 0));
     EXPECT_EQ(image.pixelColor(indicator + QPoint(4, 4)), QColor(255, 0, 0));
+}
+
+// Every frame sets the state at once; pixels follow at most once a refresh (16 ms), and the
+// last frame's reach the screen after the burst.
+TEST_F(MainWindowTest, ABurstOfFramesIsPaintedOnceARefreshEndingWithTheLastFrame) {
+    zorvane::MainWindow& form = MakeForm();
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    QTest::qWait(50);
+    int paints = 0;
+    struct PaintCounter : QObject {
+        int& count;
+        explicit PaintCounter(int& c) : count(c) {}
+        bool eventFilter(QObject*, QEvent* e) override {
+            if (e->type() == QEvent::Paint) ++count;
+            return false;
+        }
+    } counter(paints);
+    Lamp(1)->installEventFilter(&counter);
+    QElapsedTimer burst;
+    burst.start();
+    Frame frame;
+    for (int i = 1; i <= 100; ++i) {
+        frame.SetLamp(1, i % 2 == 1);
+        frame.SetLamp(64, i % 3 == 1);
+        form.ShowFrame(frame, "");
+        ASSERT_EQ(Lamp(1)->FillColor(), i % 2 == 1 ? LampColorOn : LampColorOff);
+        QTest::qWait(1);  // the event loop runs between frames, as at the line rate
+    }
+    const qint64 refreshes = burst.elapsed() / 16;
+    QTest::qWait(50);
+    EXPECT_LE(paints, refreshes + 2);
+    const QImage screen = *static_cast<QImage*>(form.backingStore()->paintDevice());
+    EXPECT_EQ(screen.pixelColor(Lamp(1)->geometry().center()), LampColorOff);
+    EXPECT_EQ(screen.pixelColor(Lamp(64)->geometry().center()), LampColorOn);
 }
 
 TEST_F(MainWindowTest, MissingNamesFileIsReportedBeforeTheTimerStarts) {
