@@ -28,14 +28,14 @@ void UiTaskQueue::Wake() {
     }
     const std::uint64_t one = 1;
     // Fails only when the counter is full, and then a wake-up is pending anyway.
-    (void)::write(wake_.Get(), &one, sizeof one);
+    if (::write(wake_.Get(), &one, sizeof one) < 0) return;
 }
 
 void UiTaskQueue::RunPending() {
     if (wake_.Valid()) {
         std::uint64_t count = 0;
         // Before taking tasks, so a post that comes later wakes us again; empty is fine too.
-        (void)::read(wake_.Get(), &count, sizeof count);
+        if (::read(wake_.Get(), &count, sizeof count) < 0) count = 0;
     }
     for (;;) {
         std::function<void()> task;

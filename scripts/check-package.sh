@@ -13,7 +13,7 @@ step() { printf -- '-- %s\n' "$*"; }
 step "Configure without the tests (GoogleTest hidden) and build"
 # Debian's compiler and linker flags, hardening included, as Debian builds its packages.
 export DEB_BUILD_MAINT_OPTIONS=hardening=+all
-cmake -S . -B "$build" -G Ninja -DBUILD_TESTING=OFF -DCMAKE_DISABLE_FIND_PACKAGE_GTest=ON -DZORVANE_WERROR=OFF \
+cmake -S . -B "$build" -G Ninja -DBUILD_TESTING=OFF -DCMAKE_DISABLE_FIND_PACKAGE_GTest=ON -DZORVANE_WERROR=ON \
   -DCMAKE_CXX_FLAGS="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)" \
   -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)" --no-warn-unused-cli >/dev/null
 cmake --build "$build"
@@ -41,10 +41,12 @@ for page in "$prefix"/share/man/man1/*.1.gz; do
   echo "$(basename "$page"): renders without warnings"
 done
 
-step "zorvane --version with no display"
-out=$(env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb "$prefix/bin/zorvane" --version)
-[ "$out" = "zorvane $version" ] || { echo "zorvane --version printed '$out'" >&2; exit 1; }
-echo "$out"
+step "--version of every program, with no display"
+for program in zorvane zorvane-sim zorvane-decode zorvane-names; do
+  out=$(env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb "$prefix/bin/$program" --version)
+  [ "$out" = "$program $version" ] || { echo "$program --version printed '$out'" >&2; exit 1; }
+  echo "$out"
+done
 
 deb=$build/zorvane_${version}_amd64.deb
 step "Build $deb"
