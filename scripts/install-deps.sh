@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libgl-dev libx11-dev libgtest-dev libgmock-dev
   clang libclang-rt-14-dev
-  xvfb xauth xdotool x11-utils imagemagick fonts-liberation
+  xvfb xauth xdotool x11-utils imagemagick fonts-liberation socat
 )
 
 missing=()
