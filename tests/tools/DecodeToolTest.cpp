@@ -74,6 +74,8 @@ TEST_F(DecodeTool, FileForms) {
     EXPECT_EQ(Decode("--changes", kExample + kExample),
               "11" + data + "+1 first +10 +17 +18 +27 +33 +35 +45 +54 +61 +62\n" +
                   "zorvane-decode: frames 2, changes 1, link drops 0, port losses 0\nexit 0\n");
+    const std::string help = Decode("--help", kExample);  // and nothing decoded after it
+    EXPECT_TRUE(help.starts_with("Usage: ") && help.ends_with(" > capture.bin\nexit 0\n"));
     const std::string trace = Decode("--trace", kExample);
     EXPECT_TRUE(trace.starts_with("0 aa rd:1 bfcnt:0 prijem:0 faze2:0 prijem2:0 PLCerr:0\n"));
     EXPECT_TRUE(trace.ends_with("\n11 60 " + kDone + " frame\nexit 0\n"));
