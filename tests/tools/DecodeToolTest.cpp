@@ -93,13 +93,13 @@ TEST_F(DecodeTool, OffsetsRunOnAcrossReadChunks) {
 
 TEST_F(DecodeTool, FailuresHaveExitStatusAndNoFrames) {
     const std::vector<std::pair<std::string, std::string>> cases = {
-        {"/nonexistent", "1"},    {"/", "1"},        {"--changes --names /", "1"},
-        {"--bogus", "2"},         {"a b", "2"},      {"--trace --changes", "2"},
-        {"--device x file", "2"}, {"--names n", "2"}};
+        {"/nonexistent", "1"},    {"/", "1"},         {"--changes --names /", "1"},
+        {"--bogus", "2"},         {"a b", "2"},       {"--trace --changes", "2"},
+        {"--device x file", "2"}, {"--names n", "2"}, {">/dev/full", "1"}};
     for (const auto& [args, status] : cases) {
         const std::string out = Decode(args, kExample);
         EXPECT_EQ(out.find("rd:1"), kNone) << args;
-        EXPECT_TRUE(out.ends_with("\nexit " + status + "\n")) << args;
+        EXPECT_TRUE(out.ends_with("exit " + status + "\n")) << args;
     }
     EXPECT_EQ(Decode("--device /dev/null"),
               "zorvane-decode: cannot open /dev/null: /dev/null: not a serial port\nexit 1\n");

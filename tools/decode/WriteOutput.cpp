@@ -7,7 +7,9 @@
 namespace zorvane {
 
 bool WriteOutput(const std::string& text) {
-    if (std::fwrite(text.data(), 1, text.size(), stdout) == text.size()) return true;
+    // A buffered stream takes the text even when passing it on fails: flush and ask the stream.
+    (void)std::fwrite(text.data(), 1, text.size(), stdout);
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return true;
     std::fprintf(stderr, "zorvane-decode: cannot write output: %s\n", std::strerror(errno));
     return false;
 }

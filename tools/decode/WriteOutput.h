@@ -4,7 +4,7 @@
 
 namespace zorvane {
 
-// Writes `text` to standard output; on failure says so on standard error and returns false.
+// Writes `text` to standard output at once; on failure says so on standard error, returns false.
 bool WriteOutput(const std::string& text);
 
 }  // namespace zorvane
