@@ -15,7 +15,7 @@ class LinkClock {
 
     // A frame completed at `at`; true when it ends a silence.
     bool Frame(const Moment& at);
-    // Once a silence: the moment the link went down, when `now` is that moment or later.
+    // Once per silence: the moment the link went down, when `now` is that moment or later.
     std::optional<Moment> WentDown(const Moment& now);
 
   private:
