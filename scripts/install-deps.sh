@@ -6,7 +6,8 @@
 set -euo pipefail
 
 # Building and running: libqt6svg6 draws the SVG window icon, fonts-liberation is the window's
-# font, qt6-translations-l10n gives the toolkit's own buttons the user's language; Xvfb, xdotool and ImageMagick run the demo without a display and take its screenshot.
+# font, qt6-translations-l10n gives the toolkit's own buttons the user's language; Xvfb,
+# xdotool and ImageMagick run the demo without a display and take its screenshot.
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libgl-dev libqt6svg6 fonts-liberation qt6-translations-l10n

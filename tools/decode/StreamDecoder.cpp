@@ -1,30 +1,16 @@
 #include "StreamDecoder.h"
 
-#include <charconv>
+#include "TextAppend.h"
 
 namespace zorvane {
-
-namespace {
-
-void AppendHex(std::uint8_t b, std::string& out) {
-    static constexpr char kDigits[] = "0123456789abcdef";
-    out += kDigits[b >> 4];
-    out += kDigits[b & 0x0F];
-}
-
-void AppendDecimal(std::uint64_t value, std::string& out) {
-    char digits[24];
-    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-    out.append(digits, end);
-}
-
-}  // namespace
 
 void StreamDecoder::Feed(const std::uint8_t* data, std::size_t size, std::string& out) {
     for (std::size_t i = 0; i < size; ++i, ++offset_) {
         const DecodedByte step = DecodeByte(receiver_, data[i]);
         if (trace_)
             AppendTraceLine(offset_, data[i], step.before, step.completed, out);
+        else if (step.completed && changes_)
+            changes_->AddFrame(std::to_string(offset_), receiver_.LatestFrame(), out);
         else if (step.completed)
             AppendFrameLine(offset_, step.before, out);
     }

@@ -4,15 +4,18 @@
 #include <cstdint>
 #include <string>
 
+#include "ChangeLog.h"
 #include "FrameReceiver.h"
 
 namespace zorvane {
 
 // Runs a captured byte stream through the reader's decoding and writes one text line per
-// completed frame, or with `trace` one line per byte.
+// completed frame, or with `trace` one line per byte, or hands the frames to a change log that
+// stamps them with the completing byte's offset.
 class StreamDecoder {
   public:
     explicit StreamDecoder(bool trace) : trace_(trace) {}
+    explicit StreamDecoder(ChangeLog& changes) : trace_(false), changes_(&changes) {}
 
     // Appends the lines for these bytes to `out`; offsets continue across calls.
     void Feed(const std::uint8_t* data, std::size_t size, std::string& out);
@@ -25,6 +28,7 @@ class StreamDecoder {
     FrameReceiver receiver_;
     std::uint64_t offset_ = 0;
     bool trace_;
+    ChangeLog* changes_ = nullptr;
 };
 
 }  // namespace zorvane

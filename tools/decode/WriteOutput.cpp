@@ -1,0 +1,17 @@
+#include "WriteOutput.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+namespace zorvane {
+
+bool WriteOutput(const std::string& text) {
+    // A buffered stream takes the text even when passing it on fails: flush and ask the stream.
+    (void)std::fwrite(text.data(), 1, text.size(), stdout);
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return true;
+    std::fprintf(stderr, "zorvane-decode: cannot write output: %s\n", std::strerror(errno));
+    return false;
+}
+
+}  // namespace zorvane
