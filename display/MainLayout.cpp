@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "NamesScan.h"
+
 namespace zorvane::layout {
 
 namespace {
@@ -24,10 +26,7 @@ QPoint LampPos(int lamp) {
 }
 
 QPoint NameLabelPos(int label) {
-    int beside = label;
-    if (label == 25) beside = 26;
-    if (label == 26) beside = 25;
-    return LampPos(beside) + QPoint(kNameGap, 0);
+    return LampPos(LampBesideName(label)) + QPoint(kNameGap, 0);
 }
 
 }  // namespace zorvane::layout

@@ -33,6 +33,13 @@ struct NamesScan {
     std::vector<int> ignoredOutputLines;  // non-blank lines after the 24th output name
 };
 
+// The lamp beside which the window shows name n (1..64): the 25th input name stands beside
+// lamp 26 and the 26th beside lamp 25, as names files were written for; every other name beside
+// its own lamp. The mapping is its own inverse: it also gives the name beside a lamp.
+constexpr int LampBesideName(int n) {
+    return n == 25 ? 26 : n == 26 ? 25 : n;
+}
+
 // Finds the markers and names in `text`, the file's text as read (see NamesFile.h).
 // `cutByReadLimit`: the read limit, not the file, ended the text, so it may split a character.
 NamesScan ScanNames(std::string_view text, bool cutByReadLimit);

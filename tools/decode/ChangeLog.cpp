@@ -1,8 +1,52 @@
 #include "ChangeLog.h"
 
-#include "TextAppend.h"
+#include <cstdio>
+#include <ctime>
+#include <utility>
+
+#include "TextOutput.h"
 
 namespace zorvane {
+
+LampCaptions CaptionsBesideLamps(const NamesScan& scan) {
+    LampCaptions captions;
+    for (int lamp = 1; lamp <= kLampCount; ++lamp) {
+        const auto& name = scan.captions[LampBesideName(lamp) - 1];
+        if (!name) continue;
+        for (const char c : *name)
+            if (c != '\r' && c != '\n') captions[lamp - 1] += c;
+    }
+    return captions;
+}
+
+std::string LocalTime(std::chrono::system_clock::time_point time) {
+    using namespace std::chrono;
+    const auto seconds = floor<std::chrono::seconds>(time);
+    const auto millis = duration_cast<milliseconds>(time - seconds).count();
+    const std::time_t t = system_clock::to_time_t(seconds);
+    std::tm local{};
+    (void)localtime_r(&t, &local);  // fails only past the year 2^31; zeros then
+    char date[32];
+    char zone[8];  // "+0100"
+    std::strftime(date, sizeof date, "%Y-%m-%dT%H:%M:%S", &local);
+    std::strftime(zone, sizeof zone, "%z", &local);
+    char text[64];
+    std::snprintf(text, sizeof text, "%s.%03d%.3s:%s", date, static_cast<int>(millis), zone,
+                  zone + 3);
+    return text;
+}
+
+bool LinkClock::Frame(const Moment& at) {
+    lastFrame_ = at;
+    return std::exchange(down_, false);
+}
+
+std::optional<Moment> LinkClock::WentDown(const Moment& now) {
+    if (!lastFrame_ || down_ || now.tick - lastFrame_->tick < kSilenceLimit) return std::nullopt;
+    down_ = true;
+    // When it happened, not when a read that brought nothing noticed it.
+    return lastFrame_->After(kSilenceLimit);
+}
 
 namespace {
 

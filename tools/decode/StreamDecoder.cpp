@@ -1,6 +1,6 @@
 #include "StreamDecoder.h"
 
-#include "TextAppend.h"
+#include "TextOutput.h"
 
 namespace zorvane {
 

@@ -10,12 +10,10 @@
 #include <string_view>
 
 #include "ChangeLog.h"
-#include "LiveChanges.h"
 #include "LiveDecode.h"
-#include "LiveLines.h"
 #include "NamesFile.h"
 #include "StreamDecoder.h"
-#include "WriteOutput.h"
+#include "TextOutput.h"
 
 namespace {
 
