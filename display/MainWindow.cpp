@@ -4,7 +4,6 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMessageBox>
 #include <QScreen>
 #include <QTimer>
@@ -15,6 +14,7 @@
 #include "NamesFile.h"
 #include "RepaintPacer.h"
 #include "ShapeWidget.h"
+#include "TextField.h"
 
 namespace zorvane {
 
@@ -64,8 +64,8 @@ QLabel* MakeCaption(QWidget* parent, const char* name, const QString& caption, c
     return label;
 }
 
-QLineEdit* MakeEdit(QWidget* parent, const char* name, const QRect& geometry) {
-    auto* edit = new QLineEdit(parent);
+TextField* MakeEdit(QWidget* parent, const char* name, const QRect& geometry) {
+    auto* edit = new TextField(parent);
     edit->setObjectName(QString::fromLatin1(name));
     edit->setGeometry(geometry);
     edit->setEnabled(false);  // shows text, takes no input
@@ -74,11 +74,6 @@ QLineEdit* MakeEdit(QWidget* parent, const char* name, const QRect& geometry) {
     pal.setColor(QPalette::Disabled, QPalette::Text, pal.color(QPalette::Active, QPalette::Text));
     edit->setPalette(pal);
     return edit;
-}
-
-// At up to 436 frames/s most texts repeat; skip the line edit's relayout then.
-void SetTextIfChanged(QLineEdit* edit, const QString& text) {
-    if (edit->text() != text) edit->setText(text);
 }
 
 // Labels that get no name keep their captions; line ends show nothing, so they are dropped, and
@@ -195,9 +190,9 @@ void MainWindow::ShowFrame(const Frame& frame, const std::string& statusLine) {
     linkIndicator_->SetFillColor(LinkAliveColor);
     silentWarning_->hide();
     RestartWatchdog();
-    SetTextIfChanged(plcHex_, PlcHexText(frame));
-    SetTextIfChanged(rtHex_, RtHexText(frame));
-    SetTextIfChanged(statusLine_, QString::fromStdString(statusLine));
+    plcHex_->setText(PlcHexText(frame));
+    rtHex_->setText(RtHexText(frame));
+    statusLine_->setText(QString::fromStdString(statusLine));
     for (int n = 1; n <= kLampCount; ++n)
         lamps_[n - 1]->SetFillColor(frame.Lamp(n) ? LampColorOn : LampColorOff);
     repaintPacer_->FrameShown();

@@ -10,13 +10,13 @@
 #include "LampImages.h"
 
 class QLabel;
-class QLineEdit;
 class QTimer;
 
 namespace zorvane {
 
 class RepaintPacer;
 class ShapeWidget;
+class TextField;
 
 // The main window (objectName Form1): two panels of named lamps, the hex texts of the last
 // frame, the link indicator with its warning, and the 40 ms watchdog timer, whose first tick
@@ -70,9 +70,9 @@ class MainWindow : public QWidget {
     std::array<QLabel*, kLampCount> lampNames_{};
     ShapeWidget* linkIndicator_ = nullptr;
     QLabel* silentWarning_ = nullptr;
-    QLineEdit* plcHex_ = nullptr;
-    QLineEdit* rtHex_ = nullptr;
-    QLineEdit* statusLine_ = nullptr;
+    TextField* plcHex_ = nullptr;
+    TextField* rtHex_ = nullptr;
+    TextField* statusLine_ = nullptr;
     QTimer* watchdog_ = nullptr;
 };
 

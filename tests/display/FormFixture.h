@@ -5,11 +5,11 @@
 #include <QApplication>
 #include <QDir>
 #include <QLabel>
-#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <memory>
 #include <vector>
+#include "TextField.h"
 
 #include "MainWindow.h"
 #include "ShapeWidget.h"
@@ -51,7 +51,7 @@ class FormFixture : public testing::Test {
     ShapeWidget* Lamp(int n) { return Child<ShapeWidget>(QStringLiteral("Shape%1").arg(n)); }
     ShapeWidget* Prijem() { return Child<ShapeWidget>(QStringLiteral("prijem")); }
     QLabel* Label(int n) { return Child<QLabel>(QStringLiteral("Label%1").arg(n)); }
-    QLineEdit* Edit(int n) { return Child<QLineEdit>(QStringLiteral("Edit%1").arg(n)); }
+    TextField* Edit(int n) { return Child<TextField>(QStringLiteral("Edit%1").arg(n)); }
     QTimer* Timer1() { return Child<QTimer>(QStringLiteral("Timer1")); }
 
     QTemporaryDir dir_;
