@@ -1,0 +1,222 @@
+// The real program in a private X server: the port dialog, frames on the screen, silence, the
+// title-bar close, and the ways out before a port is open.
+#include <signal.h>
+#include <sys/prctl.h>
+#include <unistd.h>
+
+#include <QImage>
+#include <QProcess>
+#include <QStandardPaths>
+#include <chrono>
+#include <thread>
+
+#include "Frame.h"
+#include "LineSettings.h"
+#include "MainLayout.h"
+#include "Support.h"
+
+// Last: Xlib's macros (Bool, None, Status) would break the headers above.
+#include <X11/Xlib.h>
+
+namespace zorvane::test {
+namespace {
+
+constexpr int kAppearMs = 15000;  // a busy machine or a sanitizer build starts Qt slowly
+#if defined(__SANITIZE_ADDRESS__)
+constexpr int kCloseMs = 3000;  // the sanitizer's checks at exit take their time
+#else
+constexpr int kCloseMs = 1000;
+#endif
+
+// A program of the test's, ended with the test even when a time-out kills the test.
+class Child : public QProcess {
+  public:
+    Child() {
+        setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
+    }
+    ~Child() override {
+        kill();
+        waitForFinished();
+    }
+};
+
+// A visible window that `xdotool search` finds by `how` ("--name", "^Choose port$"), other
+// than `besides`; 0 when none comes.
+Window WaitForWindow(const QStringList& how, Window besides = 0) {
+    Window found = 0;
+    WaitUntil(
+        [&] {
+            const Finished search = Run("xdotool", QStringList{"search", "--onlyvisible"} + how);
+            for (const QByteArray& id : search.out.split('\n'))
+                if (!id.isEmpty() && id.toULong() != besides) found = id.toULong();
+            return found != 0;
+        },
+        kAppearMs);
+    return found;
+}
+
+// Without a window manager the focus goes only where it is put.
+bool Press(Window window, const QStringList& keys) {
+    const QStringList focus{"windowfocus", "--sync", QString::number(window), "key"};
+    return Run("xdotool", focus + keys).exitCode == 0;
+}
+
+QImage Capture(Window window) {
+    return QImage::fromData(Run("import", {"-window", QString::number(window), "png:-"}).out);
+}
+
+// What a window manager sends when the title bar's close button is pressed.
+void RequestClose(Window window) {
+    Display* x = XOpenDisplay(nullptr);
+    ASSERT_NE(x, nullptr);
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(x, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(x, "WM_DELETE_WINDOW", False));
+    XSendEvent(x, window, False, NoEventMask, &event);
+    XCloseDisplay(x);  // sends it
+}
+
+// Pixels of `area` that are not `background`: text or a control drawn there.
+int Ink(const QImage& form, const QRect& area, const QColor& background) {
+    int ink = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            ink += form.pixelColor(x, y) != background;
+    return ink;
+}
+
+// Right of lamp `lamp`, where its row's name stands, short of the next column.
+int NameInk(const QImage& form, int lamp) {
+    const QPoint at = layout::LampPos(lamp);
+    return Ink(form, QRect(at + QPoint(20, -3), QSize(120, 22)), form.pixelColor(4, at.y()));
+}
+
+// Every lamp shows its bit of `frame`, and the indicator is green with nothing over it (alive)
+// or red with the warning's text over it.
+bool FormShows(const QImage& form, const Frame& frame, bool alive) {
+    for (int lamp = 1; lamp <= kLampCount; ++lamp) {
+        const QColor want = frame.Lamp(lamp) ? Qt::red : Qt::white;
+        if (form.pixelColor(layout::LampPos(lamp) + QPoint(8, 8)) != want) return false;
+    }
+    const QColor fill = form.pixelColor(layout::kPrijem.topLeft() + QPoint(3, 3));
+    const int ink = Ink(form, layout::kPrijem.adjusted(2, 2, -2, -2), fill);
+    return alive ? fill == QColor(Qt::green) && ink == 0 : fill == QColor(Qt::red) && ink > 50;
+}
+
+class EndToEnd : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        for (const auto& [tool, package] : {std::pair{"Xvfb", "xvfb"},
+                                            {"xdotool", "xdotool"},
+                                            {"import", "imagemagick"},
+                                            {"xprop", "x11-utils"}})
+            if (QStandardPaths::findExecutable(tool).isEmpty())
+                GTEST_SKIP() << "needs " << tool << ": install the package " << package;
+        ZORVANE_REQUIRE_PTY(pty_);
+        // -noreset: a server that resets when its last client leaves refuses the next one for
+        // a moment.
+        server_.start("Xvfb", {"-displayfd", "1", "-noreset", "-nolisten", "tcp", "-screen", "0",
+                               "1024x768x24"});
+        ASSERT_TRUE(WaitUntil([&] { return server_.canReadLine(); })) << "Xvfb did not start";
+        qputenv("DISPLAY", ":" + server_.readLine().trimmed());  // for every program from here
+        // Names files were written for Label25 and Label26 trading rows: a short name 25 and
+        // a long name 26 show which stands where.
+        folder_.Write("names.ini", "IN\n" + std::string(24, '\n') + "i\nWWWWWWWWWW\nOUT\n");
+    }
+
+    void StartProgram() {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("QT_QPA_PLATFORM", "xcb");  // the test itself draws offscreen
+        program_.setProcessEnvironment(environment);
+        program_.setWorkingDirectory(QString::fromStdString(folder_.Path()));
+        program_.start(Program("zorvane"), {});
+    }
+
+    bool EndsWithStatusZero(int ms) {
+        return program_.waitForFinished(ms) && program_.exitStatus() == QProcess::NormalExit &&
+               program_.exitCode() == 0;
+    }
+
+    TempFolder folder_;
+    Pty pty_;
+    Child server_;
+    std::jthread transmitter_;
+    Child program_;  // last, so it ends first: before the transmitter and the server
+};
+
+TEST_F(EndToEnd, FramesShowUntilSilenceAndTheCloseButtonGivesThePortBack) {
+    folder_.Link("COM1", pty_.Slave());
+    // The line as a transmitter's side leaves it (57600 8O1), with time-outs of its own. A
+    // pseudo-terminal keeps no parity, and set so already it fails the program's tcsetattr:
+    // the program takes the line all the same.
+    termios line = pty_.Settings();
+    ApplyLineSettings(line);
+    ASSERT_EQ(::tcsetattr(pty_.Master(), TCSANOW, &line), 0);
+    pty_.SetTimeouts(7, 42);
+    Frame frame;  // lamps lit and dark in both panels
+    frame.data = {0x01, 0x80, 0x55, 0xA9, 0xF0, 0x3C, 0x81, 0x7E};
+    // About the line's rate. Until the program reads, the terminal fills up and frames are
+    // dropped, as on a real line.
+    transmitter_ = std::jthread([&, wire = EncodeFrame(frame)](std::stop_token stop) {
+        while (!stop.stop_requested()) {
+            (void)::write(pty_.Master(), wire.data(), wire.size());  // full: dropped, see above
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+    });
+    StartProgram();
+    const Window dialog = WaitForWindow({"--name", "^Choose port$"});
+    ASSERT_NE(dialog, 0u) << "no \"Choose port\"";
+    EXPECT_TRUE(
+        test::Run("xprop", {"-id", QString::number(dialog), "_NET_WM_ICON"}).out.contains("Icon"))
+        << "no window icon: is Qt's SVG plugin (libqt6svg6) there?";
+    ASSERT_TRUE(Press(dialog, {"Return"}));
+    const Window form = WaitForWindow({"--name", "^Zorvane$"});
+    ASSERT_NE(form, 0u);
+    QImage shown;
+    ASSERT_TRUE(WaitUntil([&] { return FormShows(shown = Capture(form), frame, true); }, kAppearMs))
+        << "the frames never showed";
+    EXPECT_TRUE(NameInk(shown, 25) > 3 * NameInk(shown, 26) && NameInk(shown, 26) > 0)
+        << "Label26's name belongs beside Shape25, Label25's beside Shape26";
+
+    transmitter_ = std::jthread();
+    EXPECT_TRUE(WaitUntil([&] { return FormShows(Capture(form), frame, false); }, kAppearMs))
+        << "silence did not turn the indicator red with its warning, or lost the last frame";
+    RequestClose(form);
+    EXPECT_TRUE(EndsWithStatusZero(kCloseMs));
+    EXPECT_EQ(pty_.Settings().c_cc[VMIN], 7);
+    EXPECT_EQ(pty_.Settings().c_cc[VTIME], 42);
+}
+
+TEST_F(EndToEnd, EscapeOrAMissingPortEndsTheProgramWithoutOpeningOne) {
+    for (const char* port : {"COM1", "COM3", "COM4"})
+        folder_.Link(port, pty_.Slave());
+    folder_.Link("COM2", "nowhere");
+    pty_.SetTimeouts(3, 33);
+    const termios before = pty_.Settings();
+
+    StartProgram();
+    Window dialog = WaitForWindow({"--name", "^Choose port$"});
+    ASSERT_TRUE(dialog != 0 && Press(dialog, {"Escape"}));
+    EXPECT_TRUE(EndsWithStatusZero(kAppearMs)) << "Escape did not end the program";
+    const termios after = pty_.Settings();
+    EXPECT_TRUE(after.c_cflag == before.c_cflag && after.c_cc[VMIN] == 3 && after.c_cc[VTIME] == 33)
+        << "a port was opened";
+
+    StartProgram();
+    dialog = WaitForWindow({"--name", "^Choose port$"});
+    const Window form = WaitForWindow({"--name", "^Zorvane$"});
+    // Focus starts on OK: Tab to Cancel, Tab into the ports (COM1), Down to COM2. Any other
+    // port is the terminal and asks nothing.
+    ASSERT_TRUE(dialog != 0 && Press(dialog, {"Tab", "Tab", "Down", "Return"}));
+    // Untitled, so found as the program's other window.
+    const Window question = WaitForWindow({"--class", "^zorvane$"}, form);
+    ASSERT_NE(question, 0u) << "no question about the missing COM2";
+    ASSERT_TRUE(Press(question, {"n"}));
+    EXPECT_TRUE(EndsWithStatusZero(kAppearMs)) << "No did not end the program";
+}
+
+}  // namespace
+}  // namespace zorvane::test
