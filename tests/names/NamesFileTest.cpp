@@ -80,11 +80,11 @@ TEST(NamesFile, DecodesWindows1250UnlessTheWholeTextIsStrictUtf8) {
          {{1, "€\u0081\u0083\u0088\u0090\u0098\r\n"}}},
         {"UTF-8, every kind of lead byte",
          "IN\r\nŽluťoučký kůň\r\nČerpadlo\r\n"
-         "한ẞ\uFFFD\u0800\r\n😀\U00040000\r\n\U000E0001\U00100000\u07FF\r\n",
+         "한ẞ\uFFFD\u0800\r\n😀\U00040000©\r\n\U000E0001\U00100000\u07FF\r\n",
          {{1, "Žluťoučk"},
           {2, "Čerpadlo\r\n"},
           {3, "한ẞ\uFFFD\u0800"},
-          {4, "😀\U00040000\r\n"},
+          {4, "😀\U00040000©\r\n"},
           {5, "\U000E0001\U00100000\u07FF\r\n"}}},
         {"UTF-8 split",
          "IN\r\n" + std::string(249, 'a') + "čx\r\n",
@@ -106,7 +106,8 @@ TEST(NamesFile, DecodesWindows1250UnlessTheWholeTextIsStrictUtf8) {
 TEST(NamesFile, EveryCorpusFileLoadsIntoWholeUtf8Captions) {
     int files = 0;
     for (const auto& entry : std::filesystem::directory_iterator(NAMES_CORPUS_DIR)) {
-        for (const auto& caption : LoadNamesFile(entry.path()).value().captions)
+        const NamesScan scan = LoadNamesFile(entry.path()).value();
+        for (const auto& caption : scan.captions)
             EXPECT_EQ(DecodeCaption(caption.value_or(""), TextEncoding::kUtf8),
                       caption.value_or(""))
                 << entry.path();
