@@ -4,9 +4,11 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTimer>
 #include <memory>
@@ -92,12 +94,17 @@ TEST_F(Window, EachFrameSetsLampsHexTextsStatusAndALiveIndicator) {
     }
 }
 
-// The first tick shows the silence and lets the user choose the port, once. Frames at the line's
-// pace keep the link green and reach the screen at most once a refresh, the last frame's colours
-// included; 40 ms after the last one the silence shows again, once, and the lamps stay as they
-// were.
+// A missing names.ini is reported first, with the folder searched. The first tick then shows the
+// silence and lets the user choose the port, once. Frames at the line's pace keep the link green
+// and reach the screen at most once a refresh, the last frame's colours included; 40 ms after the
+// last one the silence shows again, once, and the lamps stay as they were.
 TEST_F(Window, WatchdogChoosesThePortOnceAndShowsSilenceOnce40msAfterTheLastFrame) {
     MainWindow& window = Build();
+    const std::vector<QString> namesMessage = {
+        "Nelze otevřít soubor names.ini s pojmenováním proměnných",
+        "Hledáno ve složce " + QDir::currentPath()};
+    EXPECT_EQ(messages_, namesMessage);
+    EXPECT_FALSE(watchdogRanAtMessage_);
     int calls = 0;
     window.SetPortProcedure([&] { ++calls; });
     window.show();
@@ -148,19 +155,11 @@ TEST_F(Window, WatchdogChoosesThePortOnceAndShowsSilenceOnce40msAfterTheLastFram
     EXPECT_TRUE(WaitUntil([&] { return calls == 2; }));
 }
 
-TEST_F(Window, AMissingNamesFileIsReportedWithItsFolderBeforeTheWatchdogStarts) {
-    Build();
-    const std::vector<QString> expected = {
-        "Nelze otevřít soubor names.ini s pojmenováním proměnných",
-        "Hledáno ve složce " + QDir::currentPath()};
-    EXPECT_EQ(messages_, expected);
-    EXPECT_FALSE(watchdogRanAtMessage_);
-    EXPECT_TRUE(Watchdog()->isActive());
-}
-
-TEST_F(Window, NamesFitBeforeTheNextColumnAndInputs25And26TradeRows) {
+TEST_F(Window, OpensCentredWithNamesThatFitTheirColumnsAndInputs25And26Traded) {
     Build(NamesFile());
     EXPECT_TRUE(messages_.empty());
+    EXPECT_EQ(window_->geometry().center(),
+              QGuiApplication::primaryScreen()->availableGeometry().center());
     const QPoint besideItsLamp = Label(1)->pos() - Lamp(1)->pos();
     for (int n = 1; n <= kLampCount; ++n) {
         const QLabel* label = Label(n);
