@@ -1,270 +1,230 @@
+// The main window as the user-interface thread drives it: frames shown one by one, the watchdog's
+// ticks, closing, and how the window looks.
 #include <QBackingStore>
+#include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
-#include <QFontInfo>
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QImage>
+#include <QLabel>
+#include <QScreen>
 #include <QSignalSpy>
-#include <QTest>
-#include <array>
-#include <chrono>
+#include <QTimer>
+#include <functional>
+#include <memory>
+#include "TextField.h"
 
-#include "FormFixture.h"
 #include "LampColors.h"
+#include "MainWindow.h"
+#include "ShapeWidget.h"
+#include "Support.h"
 
-using namespace zorvane;
-using namespace zorvane::test;
-using namespace std::chrono_literals;
-
+namespace zorvane {
 namespace {
 
-const QString kNamesMessage =
-    QStringLiteral("Nelze otevřít soubor names.ini s pojmenováním proměnných");
+using test::WaitUntil;
 
-using MainWindowTest = FormFixture;
+// Odd labels get the widest twelve characters, even ones a short name still ending in CR LF.
+std::string NamesFile() {
+    std::string text = "IN\r\n";
+    for (int n = 1; n <= kLampCount; ++n)
+        text += (n == 41 ? "OUT\r\n" : "") +
+                (n % 2 ? "WWWWWWWWWWWW" : "Motor " + std::to_string(n)) + "\r\n";
+    return text;
+}
 
-struct Placement {
-    const char* name;
-    QRect rect;  // an empty size means "follows its caption": only the position counts
+QColor LampColor(const Frame& frame, int n) {
+    return frame.Lamp(n) ? LampColorOn : LampColorOff;
+}
+
+// A window built in a fresh current folder, its message box recorded instead of shown.
+class Window : public testing::Test {
+  protected:
+    MainWindow& Build(const std::string& names = {}) {
+        if (!names.empty()) folder_.Write("names.ini", names);
+        window_ = std::make_unique<MainWindow>(
+            [this](QWidget* w, const QString& text, const QString& detail) {
+                messages_ = {text, detail};
+                watchdogRanAtMessage_ = w->findChild<QTimer*>("Timer1")->isActive();
+            });
+        return *window_;
+    }
+    template <typename T>
+    T* Part(const QString& name) {
+        return window_->findChild<T*>(name);
+    }
+    ShapeWidget* Lamp(int n) { return Part<ShapeWidget>(QStringLiteral("Shape%1").arg(n)); }
+    QLabel* Label(int n) { return Part<QLabel>(QStringLiteral("Label%1").arg(n)); }
+    TextField* Edit(int n) { return Part<TextField>(QStringLiteral("Edit%1").arg(n)); }
+    ShapeWidget* Indicator() { return Part<ShapeWidget>(QStringLiteral("prijem")); }
+    QTimer* Watchdog() { return Part<QTimer>(QStringLiteral("Timer1")); }
+    bool Silent() { return Indicator()->FillColor() == LampColorOn && !Label(69)->isHidden(); }
+
+    test::TempFolder folder_;
+    std::unique_ptr<MainWindow> window_;
+    std::vector<QString> messages_;
+    bool watchdogRanAtMessage_ = false;
 };
 
-const Placement kPlacements[] = {
-    {"Shape1", {24, 336, 17, 17}},   {"Shape9", {176, 336, 17, 17}},
-    {"Shape25", {480, 336, 17, 17}}, {"Shape26", {480, 360, 17, 17}},
-    {"Shape40", {632, 504, 17, 17}}, {"Shape41", {24, 80, 17, 17}},
-    {"Shape48", {24, 248, 17, 17}},  {"Shape64", {328, 248, 17, 17}},
-    {"Label1", {48, 336, 0, 0}},     {"Label25", {504, 360, 0, 0}},
-    {"Label26", {504, 336, 0, 0}},   {"Label27", {504, 384, 0, 0}},
-    {"Label40", {656, 504, 0, 0}},   {"Label64", {352, 248, 0, 0}},
-    {"Label65", {24, 280, 0, 0}},    {"Label66", {24, 16, 0, 0}},
-    {"Label67", {24, 48, 0, 0}},     {"Label68", {24, 312, 0, 0}},
-    {"Edit1", {176, 312, 121, 21}},  {"Edit2", {176, 48, 121, 21}},
-    {"Edit3", {32, 536, 657, 21}},   {"prijem", {520, 48, 161, 57}},
-};
-
-TEST_F(MainWindowTest, ControlsStandWhereTheLayoutTablePutsThemInsideTheClientArea) {
-    zorvane::MainWindow& form = MakeForm();
-    EXPECT_EQ(form.objectName(), "Form1");
-    EXPECT_EQ(form.windowTitle(), "Zorvane");
-    for (const Placement& p : kPlacements) {
-        const auto* control = form.findChild<QWidget*>(QString::fromLatin1(p.name));
-        ASSERT_NE(control, nullptr) << p.name;
-        if (p.rect.isEmpty())
-            EXPECT_EQ(control->pos(), p.rect.topLeft()) << p.name;
-        else
-            EXPECT_EQ(control->geometry(), p.rect) << p.name;
-    }
-    for (const QWidget* child : form.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-        EXPECT_TRUE(form.rect().contains(child->geometry())) << child->objectName().toStdString();
-    // The captions must not run into the hex fields.
-    EXPECT_LE(Label(67)->geometry().right(), Edit(2)->x());
-    EXPECT_LE(Label(68)->geometry().right(), Edit(1)->x());
-}
-
-TEST_F(MainWindowTest, WarningLabelIsCentredOverTheIndicatorAndDrawnAboveIt) {
-    zorvane::MainWindow& form = MakeForm();
-    const QRect warning = Label(69)->geometry();
-    const QRect indicator = Prijem()->geometry();
-    EXPECT_TRUE(indicator.contains(warning));
-    // Centred on its box from the layout table, 536,64 126 x 20.
-    EXPECT_NEAR(warning.center().x(), 536 + 63, 1);
-    EXPECT_NEAR(warning.center().y(), 64 + 10, 1);
-    EXPECT_EQ(form.childAt(warning.center()), Label(69));
-    EXPECT_EQ(Label(69)->text(), "Vorlan nevysílá");
-}
-
-TEST_F(MainWindowTest, StartsSilentWithWhiteLampsAndEmptyFields) {
-    MakeForm();
-    EXPECT_EQ(Prijem()->FillColor(), QColor(255, 0, 0));
-    EXPECT_FALSE(Label(69)->isHidden());
-    EXPECT_TRUE(Label(69)->autoFillBackground());
-    EXPECT_EQ(Label(69)->palette().color(QPalette::Window), QColor(255, 0, 0));
-    for (int n = 1; n <= 64; ++n) {
-        EXPECT_EQ(Lamp(n)->FillColor(), QColor(255, 255, 255)) << n;
-        EXPECT_TRUE(Label(n)->text().isEmpty()) << n;
-    }
-    for (int n : {1, 2, 3}) {
-        EXPECT_TRUE(Edit(n)->text().isEmpty());
-        EXPECT_FALSE(Edit(n)->isEnabled());
-    }
-    EXPECT_FALSE(Edit(1)->isHidden());
-    EXPECT_TRUE(Edit(3)->isHidden());
-    EXPECT_EQ(Timer1()->interval(), 40);
-    EXPECT_TRUE(Timer1()->isSingleShot());
-}
-
-TEST_F(MainWindowTest, FontsHaveTheirPixelHeights) {
-    zorvane::MainWindow& form = MakeForm();
+TEST_F(Window, EachFrameSetsLampsHexTextsStatusAndALiveIndicator) {
+    Build();
+    ASSERT_TRUE(WaitUntil([&] { return !Watchdog()->isActive(); }));  // silent since its tick
     const struct {
-        const QWidget* widget;
-        int pixels;
+        Frame frame;
+        QString plc, rt;
     } cases[] = {
-        {&form, 11},
-        {Label(1), 11},
-        {Label(65), 21},
-        {Label(66), 21},
-        {Label(69), 16},
-        // 15 px requested of the bitmap face, shown with its 13 px strike.
-        {Label(67), 13},
+        // All lamps first, so later frames must turn lamps white too.
+        {{{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}}, "ff ff ff ff ff ", "ff ff ff"},
+        {{{0x01, 0x00, 0x00, 0x00, 0x80, 0x00, 0x00, 0x03}}, "1 0 0 0 80 ", "0 0 3"},
+        {{}, "0 0 0 0 0 ", "0 0 0"},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(QFontInfo(c.widget->font()).pixelSize(), c.pixels)
-            << c.widget->objectName().toStdString();
-    EXPECT_EQ(QFontInfo(Label(65)->font()).family(), "Liberation Sans")
-        << "install fonts-liberation";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.plc.toStdString());
+        const std::string status = "rd:1 bfcnt:" + c.rt.toStdString();
+        window_->ShowFrame(c.frame, status);
+        for (int n = 1; n <= kLampCount; ++n)
+            EXPECT_EQ(Lamp(n)->FillColor(), LampColor(c.frame, n)) << n;
+        EXPECT_EQ(Edit(1)->text(), c.plc);
+        EXPECT_EQ(Edit(2)->text(), c.rt);
+        EXPECT_EQ(Edit(3)->text().toStdString(), status);
+        EXPECT_EQ(Indicator()->FillColor(), LinkAliveColor);
+        EXPECT_TRUE(Label(69)->isHidden());
+        EXPECT_TRUE(Watchdog()->isActive());
+        EXPECT_LE(Watchdog()->remainingTime(), 40);
+    }
 }
 
-TEST_F(MainWindowTest, PaintsRoundOutlinedLampsAndAnOutlinedIndicator) {
-    zorvane::MainWindow& form = MakeForm();
-    Lamp(1)->SetFillColor(LampColorOn);
-    const QImage image = form.grab().toImage();
-    const QPoint lamp1 = Lamp(1)->pos();
-    const QPoint lamp2 = Lamp(2)->pos();
-    const QColor background = image.pixelColor(lamp1 + QPoint(-2, -2));
-    EXPECT_EQ(image.pixelColor(lamp1 + QPoint(8, 8)), QColor(255, 0, 0));
-    EXPECT_EQ(image.pixelColor(lamp2 + QPoint(8, 8)), QColor(255, 255, 255));
-    EXPECT_EQ(image.pixelColor(lamp1), background) << "a lamp's corners show the window";
-    EXPECT_LT(image.pixelColor(lamp1 + QPoint(8, 0)).lightness(), 100) << "outline at the top";
-    const QPoint indicator = Prijem()->pos();
-    EXPECT_EQ(image.pixelColor(indicator), QColor(0, 0, 0));
-    EXPECT_EQ(image.pixelColor(indicator + QPoint(4, 4)), QColor(255, 0, 0));
-}
-
-// Every frame sets the state at once; pixels follow at most once a refresh (16 ms), and the
-// last frame's reach the screen after the burst.
-TEST_F(MainWindowTest, ABurstOfFramesIsPaintedOnceARefreshEndingWithTheLastFrame) {
-    zorvane::MainWindow& form = MakeForm();
-    form.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-    QTest::qWait(50);
-    int paints = 0;
+// A missing names.ini is reported first. The first tick shows the silence and lets the user choose
+// the port, once. Frames keep the link green and reach the screen at most once a refresh, the last
+// one included; 40 ms after it the silence shows again, once, and the lamps stay as they were.
+TEST_F(Window, WatchdogChoosesThePortOnceAndShowsSilenceOnce40msAfterTheLastFrame) {
+    MainWindow& window = Build();
+    const std::vector<QString> namesMessage = {
+        "Nelze otevřít soubor names.ini s pojmenováním proměnných",
+        "Hledáno ve složce " + QDir::currentPath()};
+    EXPECT_EQ(messages_, namesMessage);
+    EXPECT_FALSE(watchdogRanAtMessage_);
+    int calls = 0;
+    window.SetPortProcedure([&] { ++calls; });
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    ASSERT_TRUE(WaitUntil([&] { return calls == 1; }));
     struct PaintCounter : QObject {
-        int& count;
-        explicit PaintCounter(int& c) : count(c) {}
-        bool eventFilter(QObject*, QEvent* e) override {
-            if (e->type() == QEvent::Paint) ++count;
+        int paints = 0;
+        std::function<void()> next;  // run once, just after the next paint
+        bool eventFilter(QObject*, QEvent* event) override {
+            if (event->type() != QEvent::Paint) return false;
+            ++paints;
+            if (next) QTimer::singleShot(0, std::exchange(next, {}));
             return false;
         }
-    } counter(paints);
-    Lamp(1)->installEventFilter(&counter);
-    QElapsedTimer burst;
-    burst.start();
+    } lamp1;
+    Lamp(1)->installEventFilter(&lamp1);
+    QSignalSpy ticks(Watchdog(), &QTimer::timeout);
+    QElapsedTimer sinceFirst, sinceLast;
     Frame frame;
-    for (int i = 1; i <= 100; ++i) {
-        frame.SetLamp(1, i % 2 == 1);
-        frame.SetLamp(64, i % 3 == 1);
-        form.ShowFrame(frame, "");
-        ASSERT_EQ(Lamp(1)->FillColor(), i % 2 == 1 ? LampColorOn : LampColorOff);
-        QTest::qWait(1);  // the event loop runs between frames, as at the line rate
-    }
-    const qint64 refreshes = burst.elapsed() / 16;
-    QTest::qWait(50);
-    EXPECT_LE(paints, refreshes + 2);
-    const QImage screen = *static_cast<QImage*>(form.backingStore()->paintDevice());
-    EXPECT_EQ(screen.pixelColor(Lamp(1)->geometry().center()), LampColorOff);
-    EXPECT_EQ(screen.pixelColor(Lamp(64)->geometry().center()), LampColorOn);
-}
-
-TEST_F(MainWindowTest, MissingNamesFileIsReportedBeforeTheTimerStarts) {
-    bool timerActiveSeen = true;
-    form_ = std::make_unique<zorvane::MainWindow>(
-        [&](QWidget* parent, const QString& text, const QString& detail) {
-            messages_.push_back(text);
-            messages_.push_back(detail);
-            timerActiveSeen = parent->findChild<QTimer*>("Timer1")->isActive();
-        });
-    ASSERT_EQ(messages_.size(), 2u);
-    EXPECT_EQ(messages_[0], kNamesMessage);
-    EXPECT_EQ(messages_[1], "Hledáno ve složce " + QDir::currentPath()) << "the folder searched";
-    EXPECT_FALSE(timerActiveSeen);
-    EXPECT_TRUE(Timer1()->isActive());
-}
-
-TEST_F(MainWindowTest, NamesFileFillsTheLabelsWithoutAMessage) {
-    QFile file("names.ini");
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    QByteArray text = "IN\r\n";
-    for (int n = 1; n <= 26; ++n)
-        text += "N" + QByteArray::number(n) + "\r\n";
-    text += "OUT\r\nValve\r\n";
-    file.write(text);
-    file.close();
-    MakeForm();
-    if (!messages_.empty()) GTEST_SKIP() << "the names loader still refuses every file";
-    EXPECT_EQ(Label(1)->text(), "N1");
-    EXPECT_EQ(Label(25)->text(), "N25");
-    EXPECT_EQ(Label(25)->pos(), Lamp(26)->pos() + QPoint(24, 0));
-    EXPECT_EQ(Label(41)->text(), "Valve");
-    EXPECT_TRUE(Label(27)->text().isEmpty());
-}
-
-TEST_F(MainWindowTest, NameCaptionsDropLineEndsShowPlainTextAndFit) {
-    QFile file("names.ini");
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    // The 12-byte cut leaves "Temperature" its CR; the fifth name is Windows-1250.
-    file.write(
-        "IN\r\nMotor\r\nTemperature\r\nTemperature sensor\r\n\r\n"
-        "\xC8"
-        "erpadlo \x8E\r\n<b>x</b>\r\n");
-    file.close();
-    MakeForm();
-    const QString shown[] = {"Motor", "Temperature", "Temperature ", "", "Čerpadlo Ž", "<b>x</b>"};
-    for (int n = 1; n <= 6; ++n) {
-        const QLabel* label = Label(n);
-        EXPECT_EQ(label->text(), shown[n - 1]) << n;
-        EXPECT_GE(label->width(), QFontMetrics(label->font()).horizontalAdvance(shown[n - 1])) << n;
-    }
-    EXPECT_EQ(Label(6)->textFormat(), Qt::PlainText);
-    EXPECT_EQ(Label(1)->pos(), QPoint(48, 336)) << "a caption never moves its label";
-}
-
-class FirstTick : public MainWindowTest {
-  protected:
-    void SetUp() override {
-        MainWindowTest::SetUp();
-        MakeForm();
-        form_->SetPortProcedure([this] {
-            ++portCalls_;
-            silentAtCall_ = Prijem()->FillColor() == LampColorOn && !Label(69)->isHidden();
-            timerActiveAtCall_ = Timer1()->isActive();
-        });
-    }
-    int portCalls_ = 0;
-    bool silentAtCall_ = false, timerActiveAtCall_ = true;
-};
-
-TEST_F(FirstTick, RunsThePortProcedureOnceAndStaysOff) {
-    QSignalSpy ticks(Timer1(), &QTimer::timeout);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return portCalls_ == 1; }, 1000));
-    EXPECT_TRUE(silentAtCall_);
-    EXPECT_FALSE(timerActiveAtCall_);
+    int shown = 0;
+    const auto send = [&] {
+        frame.SetLamp(1, shown % 2 == 0);
+        frame.SetLamp(64, shown++ % 3 == 0);
+        window.ShowFrame(frame, "");
+        sinceLast.start();
+    };
+    qint64 silentAfterMs = -1;
+    bool onScreenBeforeSilence = false;
+    const auto& screen = *static_cast<QImage*>(window.backingStore()->paintDevice());
+    QObject::connect(Watchdog(), &QTimer::timeout, [&] {
+        silentAfterMs = sinceLast.elapsed();
+        onScreenBeforeSilence =
+            screen.pixelColor(Lamp(1)->geometry().center()) == LampColor(frame, 1) &&
+            screen.pixelColor(Lamp(64)->geometry().center()) == LampColor(frame, 64);
+    });
+    // A timer, not a wait, paces the frames: late on a busy machine, it still comes first. The
+    // last comes just after a paint, so only the pacer's own timer can draw it before the silence.
+    QTimer line;
+    line.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&line, &QTimer::timeout, [&] {
+        send();
+        if (shown < 99) return;
+        line.stop();
+        lamp1.next = send;
+    });
+    sinceFirst.start();
+    line.start(2);
+    ASSERT_TRUE(WaitUntil([&] { return ticks.count() == 1; }));
+    EXPECT_EQ(shown, 100) << "the link went silent while frames came";
+    EXPECT_GE(silentAfterMs, 39);
+    EXPECT_TRUE(Silent());
+    EXPECT_LE(lamp1.paints, sinceFirst.elapsed() / 16 + 3);
+    EXPECT_TRUE(onScreenBeforeSilence) << "the last frame's colours reach the screen";
+    for (int n = 1; n <= kLampCount; ++n)
+        EXPECT_EQ(Lamp(n)->FillColor(), LampColor(frame, n)) << n;
     QTest::qWait(150);
-    EXPECT_EQ(ticks.count(), 1);
-    EXPECT_EQ(portCalls_, 1);
-    EXPECT_FALSE(Timer1()->isActive());
+    EXPECT_EQ(ticks.count(), 1) << "a silent line is reported once, not every 40 ms";
+    EXPECT_EQ(calls, 1);
+    window.ChooseAnotherPortLater();  // the user asked for another port
+    EXPECT_TRUE(WaitUntil([&] { return calls == 2; }));
 }
 
-TEST_F(FirstTick, ARestartWithPortSelectPendingShowsTheDialogAgain) {
-    ASSERT_TRUE(QTest::qWaitFor([&] { return portCalls_ == 1; }, 1000));
-    // The user asked to choose another port.
-    form_->ChooseAnotherPortLater();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return portCalls_ == 2; }, 1000));
-    // A watchdog tick without a pending choice leaves the port alone.
-    form_->ShowFrame(Frame{}, "");
-    QSignalSpy ticks(Timer1(), &QTimer::timeout);
-    ASSERT_TRUE(ticks.wait(1000));
-    EXPECT_EQ(portCalls_, 2);
+TEST_F(Window, OpensCentredWithNamesThatFitTheirColumnsAndInputs25And26Traded) {
+    Build(NamesFile());
+    EXPECT_TRUE(messages_.empty());
+    EXPECT_EQ(window_->geometry().center(),
+              QGuiApplication::primaryScreen()->availableGeometry().center());
+    const QPoint besideItsLamp = Label(1)->pos() - Lamp(1)->pos();
+    for (int n = 1; n <= kLampCount; ++n) {
+        const QLabel* label = Label(n);
+        const int lamp = n == 25 ? 26 : n == 26 ? 25 : n;
+        EXPECT_EQ(label->pos(), Lamp(lamp)->pos() + besideItsLamp) << n;
+        EXPECT_EQ(label->text(), n % 2 ? "WWWWWWWWWWWW" : QStringLiteral("Motor %1").arg(n));
+        EXPECT_GE(label->width(), QFontMetrics(label->font()).horizontalAdvance(label->text()));
+        if (n <= 32 || (n > 40 && n <= 56)) {
+            EXPECT_LT(label->geometry().right(), Lamp(n + 8)->x()) << n;
+        }
+    }
+    const QRect warning = Label(69)->geometry();
+    EXPECT_NEAR(warning.center().x(), Indicator()->geometry().center().x(), 3);
+    EXPECT_NEAR(warning.center().y(), Indicator()->geometry().center().y(), 4);
+    EXPECT_EQ(window_->childAt(warning.center()), Label(69)) << "drawn above the indicator";
 }
 
-TEST_F(MainWindowTest, ClosingRunsTheCloseProcedureOnce) {
-    zorvane::MainWindow& form = MakeForm();
+// Layout, fonts, colours, lamp faces and the warning at once, after frames stopped. After a
+// deliberate change, ZORVANE_UPDATE_WINDOW_IMAGE=1 writes the new reference.
+TEST_F(Window, LooksLikeTheReferenceImage) {
+    MainWindow& window = Build(NamesFile());
+    window.ShowFrame({{0x01, 0x02, 0x0A, 0xFF, 0x80, 0x10, 0x20, 0xC3}}, "");
+    ASSERT_TRUE(WaitUntil([&] { return Silent(); }));
+    const QImage image = window.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    if (qEnvironmentVariableIsSet("ZORVANE_UPDATE_WINDOW_IMAGE")) {
+        ASSERT_TRUE(image.save(DISPLAY_REFERENCE_IMAGE));
+    }
+    const QImage reference(DISPLAY_REFERENCE_IMAGE);
+    ASSERT_EQ(image.size(), reference.size());
+    int differing = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            differing += std::abs(qGray(image.pixel(x, y)) - qGray(reference.pixel(x, y))) > 24;
+    EXPECT_LE(differing, 8) << "pixels unlike " DISPLAY_REFERENCE_IMAGE;
+}
+
+TEST_F(Window, AWaitedForPortIsNamedInTheIndicatorsTooltip) {
+    MainWindow& window = Build();
+    window.ShowPortWaiting("/dev/ttyUSB0");
+    EXPECT_TRUE(Indicator()->toolTip().contains("/dev/ttyUSB0"));
+    EXPECT_EQ(Label(69)->toolTip(), Indicator()->toolTip()) << "the warning covers its middle";
+    window.ShowPortWaiting("");
+    EXPECT_EQ(Indicator()->toolTip() + Label(69)->toolTip(), "");
+}
+
+TEST_F(Window, ClosingRunsTheCloseProcedureOnce) {
+    MainWindow& window = Build();
     int closes = 0;
-    form.SetCloseProcedure([&] { ++closes; });
-    form.show();
-    EXPECT_TRUE(form.close());
-    EXPECT_FALSE(form.isVisible());
-    form.close();
+    window.SetCloseProcedure([&] { ++closes; });
+    window.show();
+    EXPECT_TRUE(window.close());
+    window.close();
     EXPECT_EQ(closes, 1);
 }
 
 }  // namespace
+}  // namespace zorvane

@@ -16,22 +16,18 @@ struct Case {
     std::map<int, std::string> named;  // label -> caption
 };
 
-// `text` as a names file, reached through /proc so that nothing is left behind.
-NamesScan Load(const std::string& text) {
-    std::FILE* file = std::tmpfile();
-    std::fwrite(text.data(), 1, text.size(), file);
-    std::fflush(file);
-    const auto scan = LoadNamesFile("/proc/self/fd/" + std::to_string(fileno(file)));
-    std::fclose(file);
-    return scan.value();
-}
-
+// Each text as a names file, reached through /proc so that nothing is left behind.
 void ExpectNames(std::initializer_list<Case> cases) {
     for (const Case& c : cases) {
-        const NamesScan scan = Load(c.text);
+        std::FILE* file = std::tmpfile();
+        std::fwrite(c.text.data(), 1, c.text.size(), file);
+        std::fflush(file);
+        const auto scan = LoadNamesFile("/proc/self/fd/" + std::to_string(fileno(file)));
+        std::fclose(file);
+        ASSERT_TRUE(scan) << c.what;
         std::map<int, std::string> named;
         for (int label = 1; label <= 64; ++label)
-            if (scan.captions[label - 1]) named[label] = *scan.captions[label - 1];
+            if (scan->captions[label - 1]) named[label] = *scan->captions[label - 1];
         EXPECT_EQ(named, c.named) << c.what;
     }
 }
@@ -84,12 +80,12 @@ TEST(NamesFile, DecodesWindows1250UnlessTheWholeTextIsStrictUtf8) {
          {{1, "€\u0081\u0083\u0088\u0090\u0098\r\n"}}},
         {"UTF-8, every kind of lead byte",
          "IN\r\nŽluťoučký kůň\r\nČerpadlo\r\n"
-         "한ẞ\uFFFD\u0800\r\n😀\U00040000\r\n\U000E0001\U00100000\r\n",
+         "한ẞ\uFFFD\u0800\r\n😀\U00040000©\r\n\U000E0001\U00100000\u07FF\r\n",
          {{1, "Žluťoučk"},
           {2, "Čerpadlo\r\n"},
           {3, "한ẞ\uFFFD\u0800"},
-          {4, "😀\U00040000\r\n"},
-          {5, "\U000E0001\U00100000\r\n"}}},
+          {4, "😀\U00040000©\r\n"},
+          {5, "\U000E0001\U00100000\u07FF\r\n"}}},
         {"UTF-8 split",
          "IN\r\n" + std::string(249, 'a') + "čx\r\n",
          {{1, std::string(12, 'a')}, {2, "x\r\n"}}},
@@ -101,6 +97,7 @@ TEST(NamesFile, DecodesWindows1250UnlessTheWholeTextIsStrictUtf8) {
         {"stray continuation", "\x80\r\nIN\r\nČ\r\n", cp1250},
         {"cut by the read limit", pad + "IN\r\nČČ\xC4\x8C", {{1, "ČČ"}}},
         {"cut by the limit, not UTF-8", pad + "IN\r\n\x9A\x9AČ\xC4", {{1, "ššÄŚÄ"}}},
+        {"a stray byte cut by the limit", pad + "IN\r\nČČ\x80", {{1, "ÄŚÄŚ€"}}},
         {"cut by the file's end", pad + "IN\r\nČ\xC4", {{1, "ÄŚÄ"}}},
         {"cut by a zero byte", pad + "IN\r\nČ\xC4" + std::string(9, '\0'), {{1, "ÄŚÄ"}}},
     });
@@ -109,12 +106,12 @@ TEST(NamesFile, DecodesWindows1250UnlessTheWholeTextIsStrictUtf8) {
 TEST(NamesFile, EveryCorpusFileLoadsIntoWholeUtf8Captions) {
     int files = 0;
     for (const auto& entry : std::filesystem::directory_iterator(NAMES_CORPUS_DIR)) {
-        ++files;
-        const auto scan = LoadNamesFile(entry.path());
-        ASSERT_TRUE(scan) << entry.path();
-        for (const auto& caption : scan->captions)
+        const NamesScan scan = LoadNamesFile(entry.path()).value();
+        for (const auto& caption : scan.captions)
             EXPECT_EQ(DecodeCaption(caption.value_or(""), TextEncoding::kUtf8),
-                      caption.value_or(""));
+                      caption.value_or(""))
+                << entry.path();
+        ++files;
     }
     EXPECT_GT(files, 0);
 }
