@@ -101,6 +101,15 @@ TEST_F(PortLifecycleTest, TheDialogStartsAtCom1NamesTheDevicesAndTabsInOrder) {
     for (QWidget* w = Button(dialog, "OKBtn"); order.size() < 6; w = w->nextInFocusChain())
         if (w->focusPolicy() & Qt::TabFocus) order << w->objectName();
     EXPECT_EQ(order.join(' '), "OKBtn CancelBtn COM1 COM2 COM3 COM4");
+    // Every control inside the dialog, none over another but the radio buttons on their bevel.
+    const auto controls = dialog.findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    for (const QWidget* a : controls) {
+        EXPECT_TRUE(dialog.rect().contains(a->geometry())) << a->objectName().toStdString();
+        for (const QWidget* b : controls)
+            EXPECT_TRUE(a == b || a->objectName() == "Bevel1" || b->objectName() == "Bevel1" ||
+                        !a->geometry().intersects(b->geometry()))
+                << a->objectName().toStdString() << " " << b->objectName().toStdString();
+    }
 }
 
 TEST_F(PortLifecycleTest, OnlyCancelOrEscEndsTheProgramElseTheChosenPortOpens) {
@@ -115,19 +124,24 @@ TEST_F(PortLifecycleTest, OnlyCancelOrEscEndsTheProgramElseTheChosenPortOpens) {
         {nullptr, [](QWidget& d) { Button(d, "CancelBtn")->click(); }},
         {nullptr, [](QWidget& d) { QTest::keyClick(&d, Qt::Key_Escape); }},
     };
+    const WireBytes frame = EncodeFrame({});
     for (const auto& [port, act] : cases) {
         Host host;
         Opener opener;
+        opener.bytes.assign(frame.begin(), frame.end());
         int ends = 0;
         {
             PortLifecycle lifecycle(host, opener, [&] { ++ends; });
             User user([&](QWidget& dialog, int) { act(dialog); });
             lifecycle.ChooseAndOpenPort();
             EXPECT_EQ(lifecycle.PortOpen(), port != nullptr) << port;
-        }  // closing without a port neither waits nor touches one
+            QTest::qSleep(20);  // not pumping: a reader waits in the hand-off
+        }  // the lifecycle goes, and the reader with it; without a port it does nothing
         EXPECT_EQ(opener.asked, port ? Names{port} : Names{}) << port;
         EXPECT_EQ(ends, port ? 0 : 1) << port;
     }
+    QTimer::singleShot(0, &PortLifecycle::QuitApplication);
+    EXPECT_EQ(QApplication::exec(), 0) << "ending the program is a normal exit";
 }
 
 TEST_F(PortLifecycleTest, AFailureAsksYesBringsAFreshDialogNoEnds) {

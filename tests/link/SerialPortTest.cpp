@@ -1,3 +1,4 @@
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <cerrno>
@@ -73,6 +74,7 @@ TEST_F(SerialPortTest, RefusesWhatIsNotAUsablePortAndNamesIt) {
     folder_.Write("active", "nosuchtty " + pty_.Slave().substr(5) + "\n");  // as sysfs lists it
     const std::vector<dev_t> consoles = ConsoleDevices(dir + "/active", "/dev");
     const termios before = pty_.Settings();
+    const int locked = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);  // its slave will not open
 
     const std::tuple<std::string, std::string, PortError> cases[] = {
         {"COM2", dir + "/unplugged", PortError::NotFound},
@@ -81,6 +83,7 @@ TEST_F(SerialPortTest, RefusesWhatIsNotAUsablePortAndNamesIt) {
         {"COM5", "/dev/null", PortError::NotSerial},
         {"COM6", dir + "/fifo", PortError::NotSerial},
         {"COM7", pty_.Slave(), PortError::Console},
+        {"COM8", ::ptsname(locked), PortError::Gone},
     };
     for (const auto& [name, target, kind] : cases) {
         folder_.Link(name, target);
@@ -91,11 +94,12 @@ TEST_F(SerialPortTest, RefusesWhatIsNotAUsablePortAndNamesIt) {
         EXPECT_EQ(opened.error.device, "./" + name + " -> " + target);
     }
     EXPECT_EQ(pty_.Settings().c_lflag, before.c_lflag);  // the console was not touched
+    ::close(locked);
     // Without an entry of its name a port is a serial device: only names are compared here.
-    EXPECT_EQ(DevicePath("COM8"), "/dev/ttyS7");
+    EXPECT_EQ(DevicePath("COM9"), "/dev/ttyS8");
     EXPECT_EQ(DevicePath("COM12"), "/dev/ttyS11");
     EXPECT_EQ(DevicePath("COM0"), "COM0");  // not a port name: a path
-    EXPECT_EQ(DescribeDevice("/dev/ttyS7"), "/dev/ttyS7");
+    EXPECT_EQ(DescribeDevice("/dev/ttyS8"), "/dev/ttyS8");
 }
 
 TEST_F(SerialPortTest, PassesBytesAsTheyAreThenTimesOutThenSeesAHangup) {
