@@ -46,6 +46,7 @@ TEST(FrameReceiver, CompletesFramesAndMarksAPlcThatSendsNothing) {
          {11},
          {},
          {{0xAA, 0, 0, 0, 0, 1, 2, 3}}},
+        // Second blocks alone never complete, and their 52nd byte marks the PLC silent.
         {"rt alone", Times(rt, 40), {}, {51}},
         {"rt, frame, rt", Times(rt, 20) + example + Times(rt, 20), {111}, {51, 106, 163}},
     };
