@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTimer>
+#include <atomic>
 #include <filesystem>
 #include <thread>
 
@@ -66,7 +67,7 @@ struct RepeatingPort : ByteSource {
         return !bytes.empty();
     }
     const std::vector<std::uint8_t> bytes;
-    std::size_t next = 0;
+    std::atomic<std::size_t> next{0};
 };
 
 // Notes the names asked for; serves a RepeatingPort, or fails when told to.
@@ -74,9 +75,12 @@ struct Opener : PortOpener {
     PortOpenResult Open(const std::string& portName, ReconnectingPort::Listener) override {
         asked.push_back(portName);
         if (failure) return {nullptr, *failure};
-        return {std::make_unique<RepeatingPort>(bytes), {}};
+        auto port = std::make_unique<RepeatingPort>(bytes);
+        served = port.get();
+        return {std::move(port), {}};
     }
     Names asked;
+    RepeatingPort* served = nullptr;
     std::vector<std::uint8_t> bytes;
     std::optional<OpenError> failure;
 };
@@ -135,7 +139,9 @@ TEST_F(PortLifecycleTest, OnlyCancelOrEscEndsTheProgramElseTheChosenPortOpens) {
             User user([&](QWidget& dialog, int) { act(dialog); });
             lifecycle.ChooseAndOpenPort();
             EXPECT_EQ(lifecycle.PortOpen(), port != nullptr) << port;
-            QTest::qSleep(20);  // not pumping: a reader waits in the hand-off
+            // Not pumping: once it has read the frame, the reader waits in the hand-off.
+            for (int ms = 0; port && opener.served->next < frame.size() && ms < 5000; ++ms)
+                std::this_thread::sleep_for(1ms);
         }  // the lifecycle goes, and the reader with it; without a port it does nothing
         EXPECT_EQ(opener.asked, port ? Names{port} : Names{}) << port;
         EXPECT_EQ(ends, port ? 0 : 1) << port;
