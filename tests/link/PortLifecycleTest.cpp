@@ -179,23 +179,6 @@ TEST_F(PortLifecycleTest, AFailureAsksYesBringsAFreshDialogNoEnds) {
     EXPECT_EQ(opener_.asked.size(), 2u);
 }
 
-TEST_F(PortLifecycleTest, FramesShowUntilCloseThenNeverAgain) {
-    const Frame sent{{0x01, 0x02, 0x04, 0x08, 0x10, 0x20, 0x40, 0x80}};
-    const WireBytes wire = EncodeFrame(sent);
-    opener_.bytes.assign(wire.begin(), wire.end());
-    User user([](QWidget& dialog, int) { Choose(dialog, "COM1"); });
-    lifecycle_.ChooseAndOpenPort();
-    ASSERT_TRUE(test::WaitUntil([&] { return host_.frames.size() >= 5; }));
-    EXPECT_EQ(host_.frames.back(), sent);
-    QTest::qSleep(20);  // not pumping: the reader now waits in the hand-off
-    const auto started = Clock::now();
-    lifecycle_.Close();
-    EXPECT_LT(Clock::now() - started, 1s);
-    const std::size_t shown = host_.frames.size();
-    QTest::qWait(50);  // whatever was still queued gets its chance
-    EXPECT_EQ(host_.frames.size(), shown);
-}
-
 // Descriptors of this process open on `path`.
 int OpenDescriptors(const std::string& path) {
     int count = 0;
