@@ -1,141 +1,225 @@
-#include "PortLifecycle.h"
+#include <stdlib.h>
 
+#include <QApplication>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
-#include <QRadioButton>
-#include <QTest>
+#include <QTimer>
+#include <atomic>
+#include <filesystem>
+#include <thread>
 
-#include <gtest/gtest.h>
-
-#include "Frame.h"
-#include "LinkTestSupport.h"
 #include "PortDialog.h"
-#include "UiTestSupport.h"
+#include "PortLifecycle.h"
+#include "Support.h"
+#include "ToolkitTranslation.h"
 
 namespace zorvane {
 namespace {
 
-using Strings = std::vector<std::string>;
-using DialogAct = std::function<void(PortDialog&)>;
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+using Names = std::vector<std::string>;
 
-class PortLifecycleTest : public ::testing::Test {
+// A Czech user's desktop, set before the application object reads the locale.
+const bool kCzechDesktop = ::setenv("LANG", "cs_CZ.UTF-8", 1) == 0 && ::unsetenv("LC_ALL") == 0;
+
+// Plays the user: `act` gets each window that turns modal, with its number (0, 1, ...).
+struct User {
+    explicit User(std::function<void(QWidget&, int)> act) {
+        QObject::connect(&timer, &QTimer::timeout, [this, act] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (modal != nullptr && modal != last) act(*(last = modal), seen++);
+        });
+        timer.start(2);
+    }
+    QTimer timer;
+    QPointer<QWidget> last;
+    int seen = 0;
+};
+
+QAbstractButton* Button(QWidget& w, const char* name) {
+    return w.findChild<QAbstractButton*>(name);
+}
+void Choose(QWidget& dialog, const char* port) {
+    QTest::mouseClick(Button(dialog, port), Qt::LeftButton);
+    Button(dialog, "OKBtn")->click();
+}
+
+// The main window as the lifecycle sees it.
+struct Host : PortHost {
+    void ShowFrame(const Frame& frame, const std::string&) override { frames.push_back(frame); }
+    void ShowPortWaiting(const std::string& device) override { waitingFor.push_back(device); }
+    void ChooseAnotherPortLater() override { ++choicesAgain; }
+    QWidget* DialogParent() override { return nullptr; }
+
+    std::vector<Frame> frames;
+    Names waitingFor;
+    int choicesAgain = 0;
+};
+
+// A port that repeats its bytes for ever, or stays silent without any.
+struct RepeatingPort : ByteSource {
+    explicit RepeatingPort(std::vector<std::uint8_t> b) : bytes(std::move(b)) {}
+    bool ReadByte(std::uint8_t& out) override {
+        std::this_thread::sleep_for(200us);  // mostly inside a read
+        if (!bytes.empty()) out = bytes[next++ % bytes.size()];
+        return !bytes.empty();
+    }
+    const std::vector<std::uint8_t> bytes;
+    std::atomic<std::size_t> next{0};
+};
+
+// Notes the names asked for; serves a RepeatingPort, or fails when told to.
+struct Opener : PortOpener {
+    PortOpenResult Open(const std::string& portName, ReconnectingPort::Listener) override {
+        asked.push_back(portName);
+        if (failure) return {nullptr, *failure};
+        auto port = std::make_unique<RepeatingPort>(bytes);
+        served = port.get();
+        return {std::move(port), {}};
+    }
+    Names asked;
+    RepeatingPort* served = nullptr;
+    std::vector<std::uint8_t> bytes;
+    std::optional<OpenError> failure;
+};
+
+class PortLifecycleTest : public testing::Test {
   protected:
-    test::TempCwd cwd_;  // the dialog maps port names for its tooltips
-    test::FakeHost host_;
-    test::FakeOpener opener_;
+    test::TempFolder folder_;  // the dialog looks the port names up for its tooltips
+    Host host_;
+    Opener opener_;
     int ends_ = 0;
     PortLifecycle lifecycle_{host_, opener_, [this] { ++ends_; }};
 };
 
-QAbstractButton* Button(PortDialog& d, const char* name) {
-    return d.findChild<QAbstractButton*>(name);
+TEST_F(PortLifecycleTest, TheDialogStartsAtCom1NamesTheDevicesAndTabsInOrder) {
+    folder_.Link("COM1", "/dev/pts/77");
+    PortDialog dialog;
+    EXPECT_TRUE(Button(dialog, "COM1")->isChecked());
+    EXPECT_EQ(dialog.ChosenPort(), 1);
+    EXPECT_EQ(Button(dialog, "COM1")->toolTip(), "./COM1 -> /dev/pts/77");
+    EXPECT_EQ(Button(dialog, "COM2")->toolTip(), "/dev/ttyS1");
+    QStringList order;
+    for (QWidget* w = Button(dialog, "OKBtn"); order.size() < 6; w = w->nextInFocusChain())
+        if (w->focusPolicy() & Qt::TabFocus) order << w->objectName();
+    EXPECT_EQ(order.join(' '), "OKBtn CancelBtn COM1 COM2 COM3 COM4");
+    // Every control inside the dialog, none over another but the radio buttons on their bevel.
+    const auto controls = dialog.findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    for (const QWidget* a : controls) {
+        EXPECT_TRUE(dialog.rect().contains(a->geometry())) << a->objectName().toStdString();
+        for (const QWidget* b : controls)
+            EXPECT_TRUE(a == b || a->objectName() == "Bevel1" || b->objectName() == "Bevel1" ||
+                        !a->geometry().intersects(b->geometry()))
+                << a->objectName().toStdString() << " " << b->objectName().toStdString();
+    }
 }
 
-void Choose(PortDialog& d, const char* port) {
-    QTest::mouseClick(Button(d, port), Qt::LeftButton);
-    Button(d, "OKBtn")->click();
-}
-
-TEST_F(PortLifecycleTest, DialogDecidesWhichPortOpensOrEndsTheProgram) {
-    const std::tuple<const char*, DialogAct, const char*> cases[] = {
-        {"OK", [](PortDialog& d) { Button(d, "OKBtn")->click(); }, "COM1"},
-        {"COM3, OK", [](PortDialog& d) { Choose(d, "COM3"); }, "COM3"},
-        {"COM2, close box",
-         [](PortDialog& d) {
+TEST_F(PortLifecycleTest, OnlyCancelOrEscEndsTheProgramElseTheChosenPortOpens) {
+    const std::pair<const char*, std::function<void(QWidget&)>> cases[] = {
+        {"COM1", [](QWidget& d) { Button(d, "OKBtn")->click(); }},
+        {"COM3", [](QWidget& d) { Choose(d, "COM3"); }},
+        {"COM2",
+         [](QWidget& d) {
              QTest::mouseClick(Button(d, "COM2"), Qt::LeftButton);
-             d.close();
-         },
-         "COM2"},
-        {"Cancel", [](PortDialog& d) { Button(d, "CancelBtn")->click(); }, nullptr},
-        {"Esc", [](PortDialog& d) { QTest::keyClick(Button(d, "COM1"), Qt::Key_Escape); }, nullptr},
+             d.close();  // the close box goes on with the chosen port
+         }},
+        {nullptr, [](QWidget& d) { Button(d, "CancelBtn")->click(); }},
+        {nullptr, [](QWidget& d) { QTest::keyClick(&d, Qt::Key_Escape); }},
     };
-    for (const auto& [what, act, opened] : cases) {
-        test::FakeHost host;
-        test::FakeOpener opener;
-        opener.bytes.emplace();  // opens, stays silent
+    const WireBytes frame = EncodeFrame({});
+    for (const auto& [port, act] : cases) {
+        Host host;
+        Opener opener;
+        opener.bytes.assign(frame.begin(), frame.end());
         int ends = 0;
         {
-            PortLifecycle lifecycle(host, opener, [&ends] { ++ends; });
-            test::ModalScript script;
-            script.Then<PortDialog>(act);
+            PortLifecycle lifecycle(host, opener, [&] { ++ends; });
+            User user([&](QWidget& dialog, int) { act(dialog); });
             lifecycle.ChooseAndOpenPort();
-            EXPECT_EQ(lifecycle.PortOpen(), opened != nullptr) << what;
-        }
-        EXPECT_EQ(opener.asked, opened ? Strings{opened} : Strings{}) << what;
-        EXPECT_EQ(ends, opened ? 0 : 1) << what;
-        EXPECT_EQ(host.log, Strings{}) << what;
+            EXPECT_EQ(lifecycle.PortOpen(), port != nullptr) << port;
+            // Not pumping: once it has read the frame, the reader waits in the hand-off.
+            for (int ms = 0; port && opener.served->next < frame.size() && ms < 5000; ++ms)
+                std::this_thread::sleep_for(1ms);
+        }  // the lifecycle goes, and the reader with it; without a port it does nothing
+        EXPECT_EQ(opener.asked, port ? Names{port} : Names{}) << port;
+        EXPECT_EQ(ends, port ? 0 : 1) << port;
     }
+    QTimer::singleShot(0, &PortLifecycle::QuitApplication);
+    EXPECT_EQ(QApplication::exec(), 0) << "ending the program is a normal exit";
 }
 
-TEST_F(PortLifecycleTest, FailureAsksYesBringsAFreshDialogNoEnds) {
+TEST_F(PortLifecycleTest, AFailureAsksYesBringsAFreshDialogNoEnds) {
+    InstallToolkitTranslation(*qApp);
     opener_.failure = ErrorFromErrno("./COM3 -> /dev/ttyUSB0", EACCES);
-    test::ModalScript script;
-    script.Then<PortDialog>([](PortDialog& d) { Choose(d, "COM3"); })
-        .Then<QMessageBox>([this](QMessageBox& box) {
-            EXPECT_EQ(box.text(), QString::fromUtf8("Tento port neexistuje, chcete vybrat jiný"));
-            EXPECT_EQ(box.icon(), QMessageBox::Question);
-            EXPECT_EQ(box.standardButtons(), QMessageBox::Yes | QMessageBox::No);
-            EXPECT_EQ(box.informativeText().toStdString(), opener_.failure.CzechReason());
-            EXPECT_TRUE(box.informativeText().contains("dialout"));
-            EXPECT_EQ(box.button(QMessageBox::Yes)->text().remove('&'), "Ano");
-            EXPECT_EQ(box.button(QMessageBox::No)->text().remove('&'), "Ne");
-            box.button(QMessageBox::Yes)->click();
-        })
-        .Then<PortDialog>([](PortDialog& d) {
-            EXPECT_TRUE(Button(d, "COM1")->isChecked());
-            EXPECT_EQ(d.ChosenPort(), 1);
-            Choose(d, "COM4");
-        })
-        .Then<QMessageBox>([](QMessageBox& box) { box.button(QMessageBox::No)->click(); });
-
+    User user([this](QWidget& window, int n) {
+        auto* box = qobject_cast<QMessageBox*>(&window);
+        if (box == nullptr) {
+            EXPECT_EQ(static_cast<PortDialog&>(window).ChosenPort(), 1);  // a fresh dialog
+            return Choose(window, n == 0 ? "COM3" : "COM4");
+        }
+        EXPECT_EQ(box->text(), QString::fromUtf8("Tento port neexistuje, chcete vybrat jiný"));
+        EXPECT_EQ(box->informativeText().toStdString(), opener_.failure->CzechReason());
+        EXPECT_EQ(box->button(QMessageBox::Yes)->text().remove('&'), "Ano");
+        EXPECT_EQ(box->button(QMessageBox::No)->text().remove('&'), "Ne");
+        box->button(n == 1 ? QMessageBox::Yes : QMessageBox::No)->click();
+    });
     lifecycle_.ChooseAndOpenPort();
-    EXPECT_EQ(host_.log, Strings({"choose again"}));
+    EXPECT_EQ(host_.choicesAgain, 1);
     EXPECT_EQ(ends_, 0);
-    lifecycle_.ChooseAndOpenPort();  // the tick the restarted timer brings
-    EXPECT_EQ(opener_.asked, Strings({"COM3", "COM4"}));
+    lifecycle_.ChooseAndOpenPort();  // the watchdog's next tick
+    EXPECT_EQ(user.seen, 4);
+    EXPECT_EQ(opener_.asked, Names({"COM3", "COM4"}));
     EXPECT_EQ(ends_, 1);
-    EXPECT_FALSE(lifecycle_.PortOpen());
+
+    const auto started = Clock::now();
+    lifecycle_.Close();  // without a port: nothing to wait for, nothing to touch
+    EXPECT_LT(Clock::now() - started, PortLifecycle::kReaderGrace);
+    EXPECT_EQ(opener_.asked.size(), 2u);
 }
 
-TEST_F(PortLifecycleTest, FramesShowUntilCloseThenNeverAgain) {
-    const WireBytes frame = EncodeFrame({{0x01, 0x02, 0x04, 0x08, 0x10, 0x20, 0x40, 0x80}});
-    opener_.bytes.emplace(frame.begin(), frame.end());
-    {
-        test::ModalScript script;
-        script.Then<PortDialog>([](PortDialog& d) { Button(d, "OKBtn")->click(); });
-        lifecycle_.ChooseAndOpenPort();
+// Descriptors of this process open on `path`.
+int OpenDescriptors(const std::string& path) {
+    int count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+        std::error_code ignored;  // a descriptor closed meanwhile is simply not counted
+        count += std::filesystem::read_symlink(entry.path(), ignored) == path;
     }
-    ASSERT_TRUE(test::PumpUntil([&] { return host_.frames >= 5; }));
-    EXPECT_EQ(host_.lastFrame, (Frame{{0x01, 0x02, 0x04, 0x08, 0x10, 0x20, 0x40, 0x80}}));
-
-    QTest::qSleep(20);  // not pumping: the reader now waits in the hand-off
-    host_.closing = true;
-    QElapsedTimer took;
-    took.start();
-    {
-        test::Deadline guard(std::chrono::seconds(5), "close with the reader in the hand-off");
-        lifecycle_.Close();
-    }
-    EXPECT_LT(took.elapsed(), 250);
-    QTest::qWait(50);  // whatever was still queued gets its chance
-    EXPECT_EQ(host_.framesAfterClose, 0);
-    EXPECT_EQ(*opener_.closedUnderRead, 0);
+    return count;
 }
 
-TEST_F(PortLifecycleTest, CloseWithoutAnOpenPortNeitherWaitsNorTouchesOne) {
-    const auto closeTakes = [this] {
-        QElapsedTimer took;
-        took.start();
-        lifecycle_.Close();
-        return took.elapsed();
-    };
-    EXPECT_LT(closeTakes(), 20);  // before any attempt
-    test::ModalScript script;
-    script.Then<PortDialog>([](PortDialog& d) { Button(d, "OKBtn")->click(); })
-        .Then<QMessageBox>([](QMessageBox& box) { box.button(QMessageBox::No)->click(); });
-    lifecycle_.ChooseAndOpenPort();
-    EXPECT_LT(closeTakes(), 20);  // after a failed attempt
-    EXPECT_EQ(opener_.asked.size(), 1u);
+// An unplugged adapter comes back as a new device behind the same COM1; a silent one is kept.
+TEST_F(PortLifecycleTest, ALostPortIsClosedAndOpenedAgainWhenItComesBack) {
+    test::Pty pty, replugged;
+    ZORVANE_REQUIRE_PTY(pty);
+    folder_.Link("COM1", pty.Slave());
+    SystemPortOpener system;
+    PortLifecycle lifecycle(host_, system, [this] { ++ends_; });
+    User user([](QWidget& dialog, int) { Choose(dialog, "COM1"); });
+    lifecycle.ChooseAndOpenPort();
+    QTest::qWait(1200);  // silent but there: kept
+    EXPECT_TRUE(host_.waitingFor.empty());
+    EXPECT_EQ(OpenDescriptors(pty.Slave()), 1);
+    ASSERT_TRUE(pty.Write(EncodeFrame({{1}})));
+    ASSERT_TRUE(test::WaitUntil([&] { return !host_.frames.empty(); }));
+
+    const WireBytes cut = EncodeFrame({{3}});
+    ASSERT_TRUE(pty.Write(std::span(cut).first(11)));  // unplugged before its C2
+    QTest::qWait(200);
+    pty.CloseMaster();
+    ASSERT_TRUE(test::WaitUntil([&] { return !host_.waitingFor.empty(); }));
+    EXPECT_EQ(host_.waitingFor.back(), "./COM1 -> " + pty.Slave());
+    EXPECT_EQ(OpenDescriptors(pty.Slave()), 0);
+    EXPECT_EQ(host_.frames.size(), 1u) << "a lost port reads nothing";
+
+    folder_.Link("COM1", replugged.Slave());
+    // The first AA completes the frame cut short; the second frame is whole.
+    for (int i = 0; i < 2; ++i)
+        ASSERT_TRUE(replugged.Write(EncodeFrame({{2}})));
+    EXPECT_TRUE(test::WaitUntil([&] { return host_.frames.back() == Frame{{2}}; }, 2000));
+    EXPECT_EQ(host_.waitingFor.back(), "");
+    EXPECT_EQ(ends_, 0);
 }
 
 }  // namespace

@@ -1,7 +1,5 @@
 // libFuzzer target: arbitrary bytes through the receiver and the reader's decoding step.
 #include <algorithm>
-#include <cstddef>
-#include <cstdint>
 #include <cstdlib>
 
 #include "FrameReceiver.h"
