@@ -14,32 +14,20 @@
 namespace zorvane::test {
 
 Pty::Pty() {
-    master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
-    char name[128] = {};
-    if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0 ||
-        ::ptsname_r(master_, name, sizeof name) != 0) {
+    // Write() waits for room itself, with poll().
+    if (Ok() && ::fcntl(Master(), F_SETFL, ::fcntl(Master(), F_GETFL) | O_NONBLOCK) != 0)
         CloseMaster();
-        return;
-    }
-    slave_ = name;
-    termios tio = Settings();
-    ::cfmakeraw(&tio);
-    EXPECT_EQ(::tcsetattr(master_, TCSANOW, &tio), 0);
-}
-
-Pty::~Pty() {
-    CloseMaster();
 }
 
 bool Pty::Write(std::span<const std::uint8_t> bytes) const {
     while (!bytes.empty()) {
-        const ssize_t n = ::write(master_, bytes.data(), bytes.size());
+        const ssize_t n = ::write(Master(), bytes.data(), bytes.size());
         if (n > 0) {
             bytes = bytes.subspan(static_cast<std::size_t>(n));
             continue;
         }
         if (n < 0 && errno != EAGAIN && errno != EINTR) return false;
-        pollfd p{master_, POLLOUT, 0};
+        pollfd p{Master(), POLLOUT, 0};
         ::poll(&p, 1, 10);  // the line is full until the program reads; a time-out just retries
     }
     return true;
@@ -47,7 +35,7 @@ bool Pty::Write(std::span<const std::uint8_t> bytes) const {
 
 termios Pty::Settings() const {
     termios tio{};
-    EXPECT_EQ(::tcgetattr(master_, &tio), 0);
+    EXPECT_EQ(::tcgetattr(Master(), &tio), 0);
     return tio;
 }
 
@@ -55,12 +43,7 @@ void Pty::SetTimeouts(cc_t vmin, cc_t vtime) const {
     termios tio = Settings();
     tio.c_cc[VMIN] = vmin;
     tio.c_cc[VTIME] = vtime;
-    EXPECT_EQ(::tcsetattr(master_, TCSANOW, &tio), 0);
-}
-
-void Pty::CloseMaster() {
-    if (master_ >= 0) ::close(master_);  // teardown: nothing to do about a failure
-    master_ = -1;
+    EXPECT_EQ(::tcsetattr(Master(), TCSANOW, &tio), 0);
 }
 
 TempFolder::TempFolder() : previous_(QDir::currentPath()) {

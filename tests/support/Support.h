@@ -13,33 +13,22 @@
 #include <string>
 #include <string_view>
 
+#include "PtyLine.h"
+
 #include <gtest/gtest.h>
 
 namespace zorvane::test {
 
-// A pseudo-terminal standing in for a serial line: the test keeps the master side, the program
-// opens the slave through a COMn link. Raw from the start: nothing is echoed or translated.
-class Pty {
+// A pseudo-terminal standing in for a serial line: the test keeps the master side (non-blocking),
+// the program opens the slave through a COMn link.
+class Pty : public bench::PtyLine {
   public:
     Pty();
-    ~Pty();
-    Pty(const Pty&) = delete;
-    Pty& operator=(const Pty&) = delete;
-
-    bool Ok() const { return master_ >= 0; }
-    int Master() const { return master_; }
-    const std::string& Slave() const { return slave_; }
     // All of `bytes`, waiting while the line is full; false once the far end is gone.
     bool Write(std::span<const std::uint8_t> bytes) const;
     // The slave's settings, through the master, so the test never holds the slave open.
     termios Settings() const;
     void SetTimeouts(cc_t vmin, cc_t vtime) const;
-    // Unplugs the line: the program's reads fail from now on.
-    void CloseMaster();
-
-  private:
-    int master_ = -1;
-    std::string slave_;
 };
 
 #define ZORVANE_REQUIRE_PTY(pty) \
