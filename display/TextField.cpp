@@ -1,6 +1,5 @@
 #include "TextField.h"
 
-#include <QEvent>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionFrame>
@@ -8,17 +7,7 @@
 namespace zorvane {
 
 namespace {
-
 constexpr int kHorizontalMargin = 2;  // what a line edit keeps between frame and text
-
-QStyleOptionFrame PanelOption(const QWidget* field) {
-    QStyleOptionFrame panel;
-    panel.initFrom(field);
-    panel.lineWidth = field->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &panel, field);
-    panel.state |= QStyle::State_Sunken;
-    return panel;
-}
-
 }  // namespace
 
 TextField::TextField(QWidget* parent) : QWidget(parent) {
@@ -31,30 +20,15 @@ void TextField::setText(const QString& text) {
     update();
 }
 
-void TextField::changeEvent(QEvent* event) {
-    // What the panel is drawn from has changed.
-    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange ||
-        event->type() == QEvent::EnabledChange)
-        panel_ = QPixmap();
-    QWidget::changeEvent(event);
-}
-
-const QPixmap& TextField::Panel() {
-    const qreal ratio = devicePixelRatioF();
-    if (panel_.size() == size() * ratio) return panel_;
-    panel_ = QPixmap(size() * ratio);
-    panel_.setDevicePixelRatio(ratio);
-    panel_.fill(palette().color(QPalette::Window));
-    QPainter painter(&panel_);
-    const QStyleOptionFrame panel = PanelOption(this);
-    style()->drawPrimitive(QStyle::PE_PanelLineEdit, &panel, &painter, this);
-    return panel_;
-}
-
 void TextField::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    painter.drawPixmap(0, 0, Panel());
-    const QStyleOptionFrame panel = PanelOption(this);
+    QStyleOptionFrame panel;
+    panel.initFrom(this);
+    panel.rect = rect();
+    panel.lineWidth = style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &panel, this);
+    panel.state |= QStyle::State_Sunken;
+    painter.fillRect(rect(), palette().color(QPalette::Window));
+    style()->drawPrimitive(QStyle::PE_PanelLineEdit, &panel, &painter, this);
     const QRect contents = style()->subElementRect(QStyle::SE_LineEditContents, &panel, this);
     const int lineHeight = fontMetrics().height();
     // Centred the way a line edit centres its line, so the text stands where it always stood.

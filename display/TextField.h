@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QPixmap>
 #include <QString>
 #include <QWidget>
 
@@ -22,14 +21,9 @@ class TextField : public QWidget {
 
   protected:
     void paintEvent(QPaintEvent* event) override;
-    void changeEvent(QEvent* event) override;
 
   private:
-    // The frame and background never change with the text: drawn once per size, then copied.
-    const QPixmap& Panel();
-
     QString text_;
-    QPixmap panel_;
 };
 
 }  // namespace zorvane
