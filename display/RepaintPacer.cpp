@@ -7,7 +7,6 @@
 namespace zorvane {
 
 RepaintPacer::RepaintPacer(QWidget* window) : QObject(window), window_(window) {
-    releaseTimer_.setSingleShot(true);
     connect(&releaseTimer_, &QTimer::timeout, this, &RepaintPacer::Release);
     window->installEventFilter(this);
 }
@@ -36,7 +35,7 @@ bool RepaintPacer::Due() const {
 
 void RepaintPacer::Release() {
     held_ = false;
-    releaseTimer_.stop();
+    releaseTimer_.stop();  // one shot, whether a frame or the timer let the paint go
     // Handled after the current frame's hand-off returns, like the request Qt itself posts.
     QCoreApplication::postEvent(window_, new QEvent(QEvent::UpdateRequest), Qt::LowEventPriority);
 }

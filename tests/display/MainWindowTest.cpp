@@ -116,17 +116,20 @@ TEST_F(Window, WatchdogChoosesThePortOnceAndShowsSilenceOnce40msAfterTheLastFram
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     ASSERT_TRUE(WaitUntil([&] { return calls == 1; }));
-    struct PaintCounter : QObject {
-        int paints = 0;
-        std::function<void()> next;  // run once, just after the next paint
+    struct EventCounter : QObject {
+        explicit EventCounter(QEvent::Type t) : type(t) {}
+        QEvent::Type type;
+        int count = 0;
+        std::function<void()> next;  // run once, just after the next such event
         bool eventFilter(QObject*, QEvent* event) override {
-            if (event->type() != QEvent::Paint) return false;
-            ++paints;
+            if (event->type() != type) return false;
+            ++count;
             if (next) QTimer::singleShot(0, std::exchange(next, {}));
             return false;
         }
-    } lamp1;
+    } lamp1(QEvent::Paint), drawRequests(QEvent::UpdateRequest);
     Lamp(1)->installEventFilter(&lamp1);
+    window.installEventFilter(&drawRequests);
     QSignalSpy ticks(Watchdog(), &QTimer::timeout);
     QElapsedTimer sinceFirst, sinceLast;
     Frame frame;
@@ -164,11 +167,14 @@ TEST_F(Window, WatchdogChoosesThePortOnceAndShowsSilenceOnce40msAfterTheLastFram
     EXPECT_EQ(shown, 100) << "the link went silent while frames came";
     EXPECT_GE(silentAfterMs, 39);
     EXPECT_TRUE(Silent());
-    EXPECT_LE(lamp1.paints, sinceFirst.elapsed() / 16 + 3);
+    EXPECT_LE(lamp1.count, sinceFirst.elapsed() / 16 + 3);
     EXPECT_TRUE(onScreenBeforeSilence) << "the last frame's colours and text reach the screen";
     for (int n = 1; n <= kLampCount; ++n)
         EXPECT_EQ(Lamp(n)->FillColor(), LampColor(frame, n)) << n;
-    QTest::qWait(150);
+    QTest::qWait(50);
+    drawRequests.count = 0;
+    QTest::qWait(100);
+    EXPECT_EQ(drawRequests.count, 0) << "nothing changes, nothing wakes to draw";
     EXPECT_EQ(ticks.count(), 1) << "a silent line is reported once, not every 40 ms";
     EXPECT_EQ(calls, 1);
     window.ChooseAnotherPortLater();  // the user asked for another port

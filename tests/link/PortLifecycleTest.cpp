@@ -197,6 +197,8 @@ TEST_F(PortLifecycleTest, ALostPortIsClosedAndOpenedAgainWhenItComesBack) {
     SystemPortOpener system;
     PortLifecycle lifecycle(host_, system, [this] { ++ends_; });
     User user([](QWidget& dialog, int) { Choose(dialog, "COM1"); });
+    std::error_code noStdin;  // then there is nothing to compare
+    const auto stdinBefore = std::filesystem::read_symlink("/proc/self/fd/0", noStdin);
     lifecycle.ChooseAndOpenPort();
     QTest::qWait(1200);  // silent but there: kept
     EXPECT_TRUE(host_.waitingFor.empty());
@@ -211,6 +213,9 @@ TEST_F(PortLifecycleTest, ALostPortIsClosedAndOpenedAgainWhenItComesBack) {
     ASSERT_TRUE(test::WaitUntil([&] { return !host_.waitingFor.empty(); }));
     EXPECT_EQ(host_.waitingFor.back(), "./COM1 -> " + pty.Slave());
     EXPECT_EQ(OpenDescriptors(pty.Slave()), 0);
+    std::error_code ignored;
+    EXPECT_EQ(std::filesystem::read_symlink("/proc/self/fd/0", ignored), stdinBefore)
+        << "only the port's own descriptor is closed";
     EXPECT_EQ(host_.frames.size(), 1u) << "a lost port reads nothing";
 
     folder_.Link("COM1", replugged.Slave());
