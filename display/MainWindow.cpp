@@ -99,7 +99,6 @@ MainWindow::MainWindow(MessageFn showMessage, QWidget* parent)
     QPalette pal = palette();
     pal.setColor(QPalette::Window, pal.color(QPalette::Button));
     setPalette(pal);
-    setAutoFillBackground(true);
     setFont(SansSerif(11));
     BuildControls();
     resize(layout::kClientSize);

@@ -31,7 +31,6 @@ bool EntryExists(const std::string& path) {
 }  // namespace
 
 std::string PortName(int choice) {
-    if (choice < 1 || choice > 4) choice = 1;
     return std::string(kPrefix) + std::to_string(choice);
 }
 

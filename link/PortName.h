@@ -4,7 +4,7 @@
 
 namespace zorvane {
 
-// "COM1".."COM4" for a dialog choice of 1..4; any other value gives "COM1".
+// "COM1".."COM4" for the dialog's choice, 1..4.
 std::string PortName(int choice);
 
 // The device a port name stands for: "./COMn" when an entry of that name exists in the current

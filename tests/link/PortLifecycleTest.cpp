@@ -4,6 +4,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 #include <atomic>
 #include <filesystem>
@@ -105,6 +106,7 @@ TEST_F(PortLifecycleTest, TheDialogStartsAtCom1NamesTheDevicesAndTabsInOrder) {
     for (QWidget* w = Button(dialog, "OKBtn"); order.size() < 6; w = w->nextInFocusChain())
         if (w->focusPolicy() & Qt::TabFocus) order << w->objectName();
     EXPECT_EQ(order.join(' '), "OKBtn CancelBtn COM1 COM2 COM3 COM4");
+    EXPECT_EQ(dialog.geometry().center(), dialog.screen()->availableGeometry().center());
     // Every control inside the dialog, none over another but the radio buttons on their bevel.
     const auto controls = dialog.findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
     for (const QWidget* a : controls) {
