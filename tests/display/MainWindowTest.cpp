@@ -16,6 +16,7 @@
 #include <memory>
 
 #include "LampColors.h"
+#include "LampImages.h"
 #include "MainWindow.h"
 #include "ShapeWidget.h"
 #include "Support.h"
@@ -220,6 +221,16 @@ TEST_F(Window, LooksLikeTheReferenceImage) {
         for (int x = 0; x < image.width(); ++x)
             differing += std::abs(qGray(image.pixel(x, y)) - qGray(reference.pixel(x, y))) > 24;
     EXPECT_LE(differing, 8) << "pixels unlike " DISPLAY_REFERENCE_IMAGE;
+}
+
+// On a scaled screen a lamp's face has more pixels, not a larger size.
+TEST(LampImages, AFaceFillsItsLampAtAnyScreenScale) {
+    LampImages faces;
+    for (const qreal ratio : {1.0, 2.0}) {
+        const QPixmap face = faces.Face(LampColorOn, Qt::gray, QSize(17, 17), ratio);
+        EXPECT_EQ(face.deviceIndependentSize(), QSizeF(17, 17)) << ratio;
+        EXPECT_EQ(face.toImage().pixelColor(face.rect().center()), LampColorOn) << ratio;
+    }
 }
 
 TEST_F(Window, AWaitedForPortIsNamedInTheIndicatorsTooltip) {
