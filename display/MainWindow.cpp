@@ -221,8 +221,7 @@ void MainWindow::ChooseAnotherPortLater() {
 }
 
 void MainWindow::RestartWatchdog() {
-    watchdog_->stop();
-    watchdog_->start();
+    watchdog_->start();  // a running timer starts its 40 ms afresh
 }
 
 void MainWindow::SetPortProcedure(std::function<void()> procedure) {
