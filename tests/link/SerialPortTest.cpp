@@ -105,11 +105,16 @@ TEST_F(SerialPortTest, RefusesWhatIsNotAUsablePortAndNamesIt) {
 TEST_F(SerialPortTest, PassesBytesAsTheyAreThenTimesOutThenSeesAHangup) {
     auto opened = Open();
     ASSERT_TRUE(opened.port) << opened.error.Reason();
+    std::uint8_t byte = 0;
+    for (const std::uint8_t one : {0xAA, 0x0D, 0x00}) {  // a byte a read, as a real line gives them
+        ASSERT_TRUE(pty_.Write(std::span(&one, 1)));
+        ASSERT_EQ(opened.port->Read(byte), SerialPort::ReadResult::Byte);
+        ASSERT_EQ(byte, one);
+    }
     std::vector<std::uint8_t> sent = {0xAA, 0x00, 0x0D, 0x0A, 0x11, 0x13, 0x03, 0x7F};
     for (int i = 0; i < 700; ++i)  // a burst longer than one read takes
         sent.push_back(static_cast<std::uint8_t>(i * 7));
     ASSERT_TRUE(pty_.Write(sent));
-    std::uint8_t byte = 0;
     for (std::size_t i = 0; i < sent.size(); ++i) {
         ASSERT_EQ(opened.port->Read(byte), SerialPort::ReadResult::Byte) << i;
         ASSERT_EQ(byte, sent[i]) << i;
