@@ -223,13 +223,15 @@ TEST_F(Window, LooksLikeTheReferenceImage) {
     EXPECT_LE(differing, 8) << "pixels unlike " DISPLAY_REFERENCE_IMAGE;
 }
 
-// On a scaled screen a lamp's face has more pixels, not a larger size.
-TEST(LampImages, AFaceFillsItsLampAtAnyScreenScale) {
+// Drawn once and then reused; on a scaled screen a face has more pixels, not a larger size.
+TEST(LampImages, AFaceIsDrawnOnceAndFillsItsLampAtAnyScreenScale) {
     LampImages faces;
     for (const qreal ratio : {1.0, 2.0}) {
         const QPixmap face = faces.Face(LampColorOn, Qt::gray, QSize(17, 17), ratio);
         EXPECT_EQ(face.deviceIndependentSize(), QSizeF(17, 17)) << ratio;
         EXPECT_EQ(face.toImage().pixelColor(face.rect().center()), LampColorOn) << ratio;
+        EXPECT_EQ(faces.Face(LampColorOn, Qt::gray, QSize(17, 17), ratio).cacheKey(),
+                  face.cacheKey());
     }
 }
 
