@@ -27,7 +27,6 @@ class ReconnectingPort final : public ByteSource {
                      std::vector<dev_t> consoles = ConsoleDevices());
 
     bool ReadByte(std::uint8_t& out) override;
-    bool Connected() const { return port_ != nullptr; }
 
   private:
     void TryReopen();
