@@ -107,6 +107,8 @@ TEST_F(PortLifecycleTest, TheDialogStartsAtCom1NamesTheDevicesAndTabsInOrder) {
         if (w->focusPolicy() & Qt::TabFocus) order << w->objectName();
     EXPECT_EQ(order.join(' '), "OKBtn CancelBtn COM1 COM2 COM3 COM4");
     EXPECT_EQ(dialog.geometry().center(), dialog.screen()->availableGeometry().center());
+    EXPECT_EQ(dialog.minimumSize(), dialog.maximumSize()) << "a dialog of fixed size";
+    EXPECT_EQ(dialog.size(), dialog.minimumSize());
     // Every control inside the dialog, none over another but the radio buttons on their bevel.
     const auto controls = dialog.findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
     for (const QWidget* a : controls) {
