@@ -1,8 +1,5 @@
 #include "LineSettings.h"
 
-#include "ByteSource.h"
-#include "Frame.h"
-
 namespace zorvane {
 
 static_assert(kBaudRate == 57600, "the speed constant below must follow the line's rate");

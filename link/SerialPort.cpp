@@ -12,7 +12,6 @@
 #include <chrono>
 #include <optional>
 
-#include "ByteSource.h"
 #include "LineSettings.h"
 #include "PortName.h"
 

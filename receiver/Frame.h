@@ -7,13 +7,7 @@
 
 namespace zorvane {
 
-// The status line: 57600 baud, 11 bits a character (start, 8 data, odd parity, stop), 12 bytes
-// a frame, so at most about 436 frames a second.
-inline constexpr int kBaudRate = 57600;
-inline constexpr int kBitsPerCharacter = 11;
-inline constexpr std::size_t kWireFrameBytes = 12;
-inline constexpr double kLineFramesPerSecond =
-    double(kBaudRate) / (kBitsPerCharacter * kWireFrameBytes);
+inline constexpr std::size_t kWireFrameBytes = 12;  // AA D0..D4 C1 AA E0 E1 E2 C2
 
 inline constexpr std::uint8_t kBlockStart = 0xAA;
 inline constexpr std::size_t kPlcBytes = 5;

@@ -18,8 +18,10 @@ void YieldOnWakeUp() {
 
 }  // namespace
 
-ReaderThread::ReaderThread(ByteSource& source, HandOff& handOff, FrameHandler showFrame)
+ReaderThread::ReaderThread(ByteSource& source, std::chrono::milliseconds readTimeout,
+                           HandOff& handOff, FrameHandler showFrame)
     : source_(source),
+      readTimeout_(readTimeout),
       handOff_(handOff),
       showFrame_(std::move(showFrame)),
       thread_([this](std::stop_token stop) { ReadLoop(stop); }) {}
@@ -38,7 +40,7 @@ void ReaderThread::ReadLoop(std::stop_token stop) {
         if (!source_.ReadByte(byte)) {
             // A port that is gone fails at once, forever: never retry sooner than a time-out.
             std::unique_lock lock(mutex_);
-            changed_.wait_until(lock, stop, started + kReadTimeout, [] { return false; });
+            changed_.wait_until(lock, stop, started + readTimeout_, [] { return false; });
             continue;
         }
         const DecodedByte step = DecodeByte(receiver, byte);

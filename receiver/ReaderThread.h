@@ -23,7 +23,10 @@ class ReaderThread {
     // Runs on the user-interface thread while the reader waits.
     using FrameHandler = std::function<void(const Frame& frame, const std::string& statusLine)>;
 
-    ReaderThread(ByteSource& source, HandOff& handOff, FrameHandler showFrame);
+    // `readTimeout`: how long the source's read waits for a byte; a read that fails sooner is
+    // waited out, so a gone port never makes the loop spin.
+    ReaderThread(ByteSource& source, std::chrono::milliseconds readTimeout, HandOff& handOff,
+                 FrameHandler showFrame);
     ReaderThread(const ReaderThread&) = delete;
     ReaderThread& operator=(const ReaderThread&) = delete;
 
@@ -37,6 +40,7 @@ class ReaderThread {
     void MarkEnded();
 
     ByteSource& source_;
+    std::chrono::milliseconds readTimeout_;
     HandOff& handOff_;
     FrameHandler showFrame_;
     std::mutex mutex_;

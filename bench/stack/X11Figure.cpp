@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "ChildProcess.h"
+#include "LineSettings.h"
 #include "XvfbServer.h"
 
 namespace zorvane::bench {
@@ -20,7 +21,6 @@ using namespace std::chrono_literals;
 namespace fs = std::filesystem;
 
 // 57600 baud, 11 bits a character, 12 characters a frame.
-constexpr double kLineFramesPerSecond = 57600.0 / (11.0 * 12.0);
 constexpr auto kStartLimit = 10s;
 // After the port opens: the first paints and the dialog going away are not the steady state.
 constexpr auto kSettle = 1s;

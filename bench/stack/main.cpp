@@ -11,6 +11,7 @@
 
 #include "DecodeFigure.h"
 #include "Frame.h"
+#include "LineSettings.h"
 #include "StackBench.h"
 #include "StartupFigure.h"
 #include "X11Figure.h"

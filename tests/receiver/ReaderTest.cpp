@@ -11,6 +11,8 @@ namespace {
 
 using namespace std::chrono_literals;
 
+constexpr auto kReadTimeout = 100ms;  // as the port's
+
 // Plays its bytes, then reads like an idle port (nothing for a time-out) or a gone one (fails).
 struct ScriptedPort : ByteSource {
     bool ReadByte(std::uint8_t& out) override {
@@ -28,7 +30,7 @@ struct ScriptedPort : ByteSource {
 // A reader whose hand-offs run on this thread, as they do on the window's.
 struct Reader {
     explicit Reader(ByteSource& port)
-        : thread(port, handOff, [this](auto& f, auto& s) { show(f, s); }) {}
+        : thread(port, kReadTimeout, handOff, [this](auto& f, auto& s) { show(f, s); }) {}
     ~Reader() {
         thread.RequestStop();
         handOff.Cancel();

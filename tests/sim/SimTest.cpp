@@ -13,6 +13,7 @@
 #include <future>
 
 #include "FrameReceiver.h"
+#include "LineSettings.h"
 #include "UniqueFd.h"
 
 namespace zorvane {

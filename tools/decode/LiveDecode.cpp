@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <thread>
 
+#include "LineSettings.h"
 #include "TextOutput.h"
 
 namespace zorvane {

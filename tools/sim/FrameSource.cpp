@@ -9,6 +9,8 @@
 #include <random>
 #include <vector>
 
+#include "LineSettings.h"
+
 namespace zorvane::sim {
 
 namespace {

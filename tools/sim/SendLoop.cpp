@@ -4,6 +4,8 @@
 #include <cmath>
 #include <thread>
 
+#include "LineSettings.h"
+
 namespace zorvane::sim {
 
 namespace {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "FrameSource.h"
+#include "LineSettings.h"
 #include "Options.h"
 #include "Output.h"
 #include "SendLoop.h"

@@ -4,6 +4,7 @@
 #include <QMessageBox>
 #include <QPointer>
 
+#include "LineSettings.h"
 #include "PortDialog.h"
 #include "PortName.h"
 
@@ -71,7 +72,7 @@ void PortLifecycle::StartReader(std::unique_ptr<ByteSource> port) {
     handOff_ = std::make_unique<HandOff>(
         [queue = &uiQueue_](std::function<void()> task) { queue->Post(std::move(task)); });
     reader_ = std::make_unique<ReaderThread>(
-        *port_, *handOff_, [this](const Frame& frame, const std::string& statusLine) {
+        *port_, kReadTimeout, *handOff_, [this](const Frame& frame, const std::string& statusLine) {
             host_.ShowFrame(frame, statusLine);
         });
 }
