@@ -27,6 +27,12 @@ cmake --build build --target zorvane zorvane-sim zorvane-decode zorvane-names
 mkdir -p demo
 cp examples/names.ini demo/names.ini
 cd demo
+# The demo keeps its settings and record in demo/, never in the user's own folders. The X
+# server's cookie stays where it was.
+export XAUTHORITY=${XAUTHORITY:-${HOME:-}/.Xauthority}
+export HOME=$top/demo/.home XDG_CONFIG_HOME=$top/demo/.home/.config
+export XDG_STATE_HOME=$top/demo/.home/.local/state
+mkdir -p "$HOME"
 
 pids=()
 cleanup() {

@@ -1,6 +1,7 @@
 // zorvane-bench: the whole monitor under load, one line per figure on stdout; details as
 // "# " lines on stderr. Figures only, no pass/fail.
 #include <QApplication>
+#include <QTemporaryDir>
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
@@ -231,6 +232,11 @@ int main(int argc, char** argv) {
     }
     // The window is real but needs no screen.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The monitors it runs keep their settings and records here, not in the user's folders.
+    QTemporaryDir home;
+    if (!home.isValid()) return 1;
+    for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_STATE_HOME"})
+        qputenv(name, home.path().toLocal8Bit());
     QApplication app(argc, argv);
     try {
         return Run(settings);
