@@ -34,7 +34,7 @@ QPushButton* AddButton(QWidget* parent, const char* name, const char* caption, i
     return button;
 }
 
-// A text too long for its place, cut with "…"; the whole of it goes into a tooltip.
+// `text` cut with "…" to fit `width`; the whole of it goes into the tooltip.
 QString Fitting(const QWidget* widget, const QString& text, int width, Qt::TextElideMode mode) {
     return widget->fontMetrics().elidedText(text, mode, width);
 }
@@ -142,14 +142,14 @@ void PortDialog::ShowTarget(int number) {
     const std::string path = DevicePath(PortName(number));
     const QString where = QString::fromStdString(DescribeDevice(path, kArrow));
     const bool present = catalogue_.Present(path);
+    const QString shown = present ? where : QStringLiteral("nenalezen");
     QLabel* target = targets_[static_cast<std::size_t>(number - 1)];
-    target->setText(Fitting(target, present ? where : QStringLiteral("nenalezen"), target->width(),
-                            Qt::ElideMiddle));
+    target->setText(Fitting(target, shown, target->width(), Qt::ElideMiddle));
     target->setEnabled(present);
     target->setToolTip(where);
     QAbstractButton* radio = choices_->button(number);
     radio->setToolTip(where);
-    radio->setAccessibleDescription(where);
+    radio->setAccessibleDescription(shown);
 }
 
 void PortDialog::ShowFound(std::vector<SerialDevice> devices) {

@@ -6,7 +6,7 @@
 namespace zorvane {
 
 // The user's settings, $XDG_CONFIG_HOME/zorvane/zorvane.conf (INI). Every value has a default,
-// which stands when the file is missing, unreadable or corrupt or holds something of the wrong
+// which stands when the file is missing or unreadable, or the value is garbled or of the wrong
 // kind; a file that cannot be written loses the change and nothing else. A new setting is a
 // getter and a setter over Value() and SetValue() with a key of its own ("group/name").
 class UserSettings {
