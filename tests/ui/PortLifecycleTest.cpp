@@ -129,6 +129,7 @@ TEST_F(PortLifecycleTest, TheDialogStartsAtCom1ShowsWhereEachPortLeadsAndTabsInO
         EXPECT_EQ(Button(dialog, port)->toolTip().toStdString(), where);
         EXPECT_EQ(target->text() == "nenalezen", !there) << port;
         EXPECT_EQ(target->isEnabled(), there) << port;  // greyed when nothing is there
+        EXPECT_EQ(Button(dialog, port)->accessibleDescription() == "nenalezen", !there) << port;
     }
     EXPECT_EQ(Button(dialog, "FoundPort1")->text(), "UART (ttyS1)");  // also found by itself
     EXPECT_TRUE(dialog.findChild<QLabel*>("NoPortsFound")->isHidden());
@@ -304,6 +305,14 @@ TEST_F(PortLifecycleTest, AnAdapterPluggedInWhileTheDialogIsOpenIsChosenFollowed
                       listed);
             EXPECT_FALSE(dialog.findChild<QLabel*>("NoPortsFound")->isVisible());
             Toggle(found);
+            // Another adapter comes, and a COM4 link: the choice stays, COM4 shows where it leads.
+            const std::string other = byId + "/usb-1a86_USB_Serial-if00-port0";
+            std::filesystem::create_symlink(replugged.Slave(), other);
+            folder_.Link("COM4", pty.Slave());
+            ASSERT_TRUE(test::WaitUntil([&] { return Button(dialog, "FoundPort2"); }, 1000));
+            EXPECT_TRUE(Button(dialog, "FoundPort2")->isChecked());  // sorted after 1a86
+            EXPECT_TRUE(dialog.findChild<QLabel*>("COM4Target")->isEnabled());
+            std::filesystem::remove(other);
             Button(dialog, "OKBtn")->click();
         });
         lifecycle.ChooseAndOpenPort();
