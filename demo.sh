@@ -64,7 +64,7 @@ if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
 fi
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 
-find_window() {  # the first window whose whole title is $1, after up to 10 s
+find_window() {  # the first window whose whole title matches $1, after up to 10 s
   local id=""
   for _ in $(seq 100); do
     id=$(xdotool search --name "^$1\$" 2>/dev/null | head -n 1) && [ -n "$id" ] && break
@@ -78,7 +78,7 @@ find_window() {  # the first window whose whole title is $1, after up to 10 s
 pids+=($!)
 dialog=$(find_window "Choose port")
 xdotool windowfocus --sync "$dialog" key Return
-main=$(find_window Zorvane)
+main=$(find_window "Zorvane( — .*)?")  # the title names the port once it is open
 sleep 4
 shot=${shot:-$top/demo/demo.png}
 import -window "$main" "$shot"

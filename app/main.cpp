@@ -25,6 +25,9 @@ class WindowPortHost final : public PortHost {
     void ShowPortWaiting(const std::string& device) override {
         window_.ShowPortWaiting(QString::fromStdString(device));
     }
+    void ShowOpenPort(const std::string& name) override {
+        window_.ShowOpenPort(QString::fromStdString(name));
+    }
     void ChooseAnotherPortLater() override { window_.ChooseAnotherPortLater(); }
     QWidget* DialogParent() override { return &window_; }
 

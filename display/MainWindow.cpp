@@ -95,7 +95,7 @@ void ShowNames(const std::array<QLabel*, kLampCount>& labels,
 MainWindow::MainWindow(MessageFn showMessage, QWidget* parent)
     : QWidget(parent), showMessage_(std::move(showMessage)), repaintPacer_(new RepaintPacer(this)) {
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QStringLiteral("Zorvane"));
+    ShowOpenPort({});
     QPalette pal = palette();
     pal.setColor(QPalette::Window, pal.color(QPalette::Button));
     setPalette(pal);
@@ -213,6 +213,11 @@ void MainWindow::ShowPortWaiting(const QString& device) {
     // The warning covers the indicator's middle, so it tells the same.
     linkIndicator_->setToolTip(tip);
     silentWarning_->setToolTip(tip);
+}
+
+void MainWindow::ShowOpenPort(const QString& name) {
+    const QString program = QStringLiteral("Zorvane");
+    setWindowTitle(name.isEmpty() ? program : program + QStringLiteral(" — ") + name);
 }
 
 void MainWindow::ChooseAnotherPortLater() {

@@ -43,6 +43,10 @@ class MainWindow : public QWidget {
     // The port's device is gone and waited for (tooltip of the indicator), or back (empty).
     void ShowPortWaiting(const QString& device);
 
+    // The window title names the open port: "Zorvane — COM1 (/dev/ttyUSB0)"; "Zorvane" alone
+    // while `name` is empty.
+    void ShowOpenPort(const QString& name);
+
     // A fresh port dialog on the watchdog's next tick, a full interval from now.
     void ChooseAnotherPortLater();
 

@@ -42,12 +42,12 @@ std::string DevicePath(const std::string& portName) {
     return "/dev/ttyS" + std::to_string(n - 1);
 }
 
-std::string DescribeDevice(const std::string& path) {
+std::string DescribeDevice(const std::string& path, std::string_view arrow) {
     std::array<char, 4096> target{};
     const ssize_t length = ::readlink(path.c_str(), target.data(), target.size() - 1);
     // Not a link (or unreadable): the path alone says enough.
     if (length <= 0) return path;
-    return path + " -> " + std::string(target.data(), static_cast<std::size_t>(length));
+    return path + std::string(arrow) + std::string(target.data(), static_cast<std::size_t>(length));
 }
 
 }  // namespace zorvane

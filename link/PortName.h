@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace zorvane {
 
@@ -13,6 +14,6 @@ std::string PortName(int choice);
 std::string DevicePath(const std::string& portName);
 
 // The path as a user should read it: a symbolic link shows its target ("./COM1 -> /dev/pts/3").
-std::string DescribeDevice(const std::string& path);
+std::string DescribeDevice(const std::string& path, std::string_view arrow = " -> ");
 
 }  // namespace zorvane

@@ -1,11 +1,17 @@
 #include "PortDialog.h"
 
+#include <QButtonGroup>
 #include <QFrame>
+#include <QGroupBox>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <filesystem>
 
 #include "PortName.h"
 
@@ -16,6 +22,10 @@ namespace {
 constexpr Qt::WindowFlags kFixedDialog = Qt::Dialog | Qt::CustomizeWindowHint |
                                          Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                                          Qt::MSWindowsFixedSizeDialogHint;
+constexpr QSize kDesignedSize(384, 179);  // below it the found devices
+constexpr int kMargin = 8;
+constexpr int kFirstFound = 100;
+constexpr const char* kArrow = " → ";
 
 QPushButton* AddButton(QWidget* parent, const char* name, const char* caption, int top) {
     auto* button = new QPushButton(caption, parent);
@@ -24,12 +34,26 @@ QPushButton* AddButton(QWidget* parent, const char* name, const char* caption, i
     return button;
 }
 
+// `text` cut with "…" to fit `width`; the whole of it goes into the tooltip.
+QString Fitting(const QWidget* widget, const QString& text, int width, Qt::TextElideMode mode) {
+    return widget->fontMetrics().elidedText(text, mode, width);
+}
+
+// The device node behind a path, links followed: "/dev/ttyUSB0".
+std::string Node(const std::string& path) {
+    std::error_code unresolved;  // then the path is all there is to say
+    const std::filesystem::path node = std::filesystem::canonical(path, unresolved);
+    return unresolved ? path : node.string();
+}
+
 }  // namespace
 
-PortDialog::PortDialog(QWidget* parent) : QDialog(parent, kFixedDialog) {
+PortDialog::PortDialog(DeviceCatalogue catalogue, const std::string& preselect, QWidget* parent)
+    : QDialog(parent, kFixedDialog),
+      catalogue_(std::move(catalogue)),
+      choices_(new QButtonGroup(this)) {
     setObjectName("OKRightDlg");
     setWindowTitle("Choose port");
-    setFixedSize(384, 179);
 
     // First, so it lies beneath the radio buttons it frames.
     auto* bevel = new QFrame(this);
@@ -47,36 +71,124 @@ PortDialog::PortDialog(QWidget* parent) : QDialog(parent, kFixedDialog) {
         reject();
     });
 
-    QWidget* previous = cancelButton_;
     setTabOrder(ok, cancelButton_);
+    QWidget* previous = cancelButton_;
     for (int number = 1; number <= 4; ++number) {
         AddPortButton(number, 32 * number);
-        QWidget* radio = findChild<QRadioButton*>(QString::fromStdString(PortName(number)));
-        setTabOrder(previous, radio);
-        previous = radio;
+        setTabOrder(previous, choices_->button(number));
+        previous = choices_->button(number);
     }
+
+    found_ = new QGroupBox(QStringLiteral("Nalezené porty"), this);
+    found_->setObjectName("FoundPorts");
+    noneFound_ = new QLabel(QStringLiteral("Žádný sériový adaptér nenalezen"), found_);
+    noneFound_->setObjectName("NoPortsFound");
+    (new QVBoxLayout(found_))->addWidget(noneFound_);
+    ShowFound(catalogue_.List());
+    Preselect(preselect);
+
+    auto* rescan = new QTimer(this);
+    connect(rescan, &QTimer::timeout, this, &PortDialog::Rescan);
+    rescan->start(kRescanInterval);
     ok->setFocus();
     CentreOnScreen();
 }
 
-std::optional<int> PortDialog::Choose(QWidget* parent) {
+std::optional<PortChoice> PortDialog::Choose(QWidget* parent, const DeviceCatalogue& catalogue,
+                                             const std::string& preselect) {
     // Guarded: the parent could take a dialog that is still open with it.
-    QPointer<PortDialog> dialog = new PortDialog(parent);
+    QPointer<PortDialog> dialog = new PortDialog(catalogue, preselect, parent);
     dialog->exec();  // its result is not consulted: only Cancel cancels
-    std::optional<int> chosen;
-    if (dialog && !dialog->Cancelled()) chosen = dialog->ChosenPort();
+    std::optional<PortChoice> chosen;
+    if (dialog && !dialog->Cancelled()) chosen = dialog->Chosen();
     delete dialog;
     return chosen;
 }
 
+PortChoice PortDialog::Chosen() const {
+    const int id = choices_->checkedId();
+    if (id >= kFirstFound) {
+        const SerialDevice& device = devices_[static_cast<std::size_t>(id - kFirstFound)];
+        return {device.path, device.name};
+    }
+    const std::string name = PortName(id >= 1 ? id : 1);
+    return {name, name + " (" + Node(DevicePath(name)) + ")"};
+}
+
 void PortDialog::AddPortButton(int number, int top) {
-    const std::string name = PortName(number);
-    auto* radio = new QRadioButton(QString::fromStdString(name), this);
-    radio->setObjectName(QString::fromStdString(name));
+    const QString name = QString::fromStdString(PortName(number));
+    auto* radio = new QRadioButton(name, this);
+    radio->setObjectName(name);
     radio->setGeometry(32, top, 113, 17);
+    choices_->addButton(radio, number);
     radio->setChecked(number == 1);
-    radio->setToolTip(QString::fromStdString(DescribeDevice(DevicePath(name))));
-    connect(radio, &QRadioButton::clicked, this, [this, number] { chosenPort_ = number; });
+
+    auto* target = new QLabel(this);
+    target->setObjectName(name + QStringLiteral("Target"));
+    target->setGeometry(148, top, 137, 17);
+    targets_[static_cast<std::size_t>(number - 1)] = target;
+    ShowTarget(number);
+}
+
+void PortDialog::Rescan() {
+    for (int number = 1; number <= 4; ++number)
+        ShowTarget(number);
+    std::vector<SerialDevice> devices = catalogue_.List();
+    if (devices != devices_) ShowFound(std::move(devices));
+}
+
+// Where COM<number> leads now, or greyed "nenalezen" when nothing is there; it stays a choice.
+void PortDialog::ShowTarget(int number) {
+    const std::string path = DevicePath(PortName(number));
+    const QString where = QString::fromStdString(DescribeDevice(path, kArrow));
+    const bool present = catalogue_.Present(path);
+    const QString shown = present ? where : QStringLiteral("nenalezen");
+    QLabel* target = targets_[static_cast<std::size_t>(number - 1)];
+    target->setText(Fitting(target, shown, target->width(), Qt::ElideMiddle));
+    target->setEnabled(present);
+    target->setToolTip(where);
+    QAbstractButton* radio = choices_->button(number);
+    radio->setToolTip(where);
+    radio->setAccessibleDescription(shown);
+}
+
+void PortDialog::ShowFound(std::vector<SerialDevice> devices) {
+    const int checked = choices_->checkedId();
+    const std::string checkedPath =
+        checked >= kFirstFound ? devices_[static_cast<std::size_t>(checked - kFirstFound)].path
+                               : std::string();
+    for (QAbstractButton* button : choices_->buttons())
+        if (choices_->id(button) >= kFirstFound) delete button;
+    devices_ = std::move(devices);
+    const int textWidth = kDesignedSize.width() - 2 * kMargin - 48;  // less indicator and frame
+    for (std::size_t i = 0; i < devices_.size(); ++i) {
+        auto* radio = new QRadioButton(found_);
+        radio->setObjectName(QStringLiteral("FoundPort%1").arg(i + 1));
+        const QString description = QString::fromStdString(devices_[i].description);
+        radio->setText(Fitting(radio, description, textWidth, Qt::ElideRight));
+        radio->setToolTip(description);
+        radio->setAccessibleName(description);
+        found_->layout()->addWidget(radio);
+        radio->show();  // now, not later: the size below must count it
+        choices_->addButton(radio, kFirstFound + static_cast<int>(i));
+        radio->setChecked(devices_[i].path == checkedPath);
+    }
+    // The chosen device went away: back to the first port.
+    if (choices_->checkedId() == -1) choices_->button(1)->setChecked(true);
+    noneFound_->setVisible(devices_.empty());
+    found_->setGeometry(kMargin, kDesignedSize.height(), kDesignedSize.width() - 2 * kMargin,
+                        found_->sizeHint().height());
+    setFixedSize(kDesignedSize.width(), found_->geometry().bottom() + 1 + kMargin);
+}
+
+void PortDialog::Preselect(const std::string& port) {
+    for (QAbstractButton* button : choices_->buttons()) {
+        const int id = choices_->id(button);
+        const bool match = id >= kFirstFound
+                               ? devices_[static_cast<std::size_t>(id - kFirstFound)].path == port
+                               : PortName(id) == port && catalogue_.Present(DevicePath(port));
+        if (match) button->setChecked(true);
+    }
 }
 
 void PortDialog::CentreOnScreen() {

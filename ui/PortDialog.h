@@ -1,25 +1,48 @@
 #pragma once
 
 #include <QDialog>
+#include <array>
+#include <chrono>
 #include <optional>
+#include <string>
+#include <vector>
 
+#include "DeviceCatalogue.h"
+
+class QButtonGroup;
+class QGroupBox;
+class QLabel;
 class QPushButton;
 
 namespace zorvane {
 
-// The port dialog "Choose port" (objectName OKRightDlg). Only the Cancel button (or Esc, which
-// presses it) cancels: OK and the close box both go on with the chosen port.
+// A port as the user chose it.
+struct PortChoice {
+    std::string port;   // what opens: "COM1".."COM4", or a found device's stable path
+    std::string title;  // names it in the window title: "COM1 (/dev/ttyUSB0)", a device's name
+};
+
+// The port dialog "Choose port" (objectName OKRightDlg): COM1 to COM4, each with where it leads
+// now, and below them the serial devices found, kept up to date while the dialog is open. The
+// port that opens is the one shown checked, however it got checked. Only the Cancel button (or
+// Esc, which presses it) cancels: OK and the close box both go on with the chosen port.
 class PortDialog : public QDialog {
     Q_OBJECT
 
   public:
-    explicit PortDialog(QWidget* parent = nullptr);
+    // How soon a device plugged in or pulled out shows.
+    static constexpr std::chrono::milliseconds kRescanInterval{500};
 
-    // Shows a fresh dialog modally (so it starts at COM1); the chosen port 1..4, or nothing
-    // when the user cancelled.
-    static std::optional<int> Choose(QWidget* parent);
+    // Starts at `preselect` ("COM3", or a found device's path) when it leads to a device now,
+    // else at COM1.
+    explicit PortDialog(DeviceCatalogue catalogue = DeviceCatalogue(),
+                        const std::string& preselect = {}, QWidget* parent = nullptr);
 
-    int ChosenPort() const { return chosenPort_; }
+    // Shows a fresh dialog modally; the chosen port, or nothing when the user cancelled.
+    static std::optional<PortChoice> Choose(QWidget* parent, const DeviceCatalogue& catalogue,
+                                            const std::string& preselect);
+
+    PortChoice Chosen() const;
     bool Cancelled() const { return cancelled_; }
 
   protected:
@@ -27,10 +50,20 @@ class PortDialog : public QDialog {
 
   private:
     void AddPortButton(int number, int top);
+    void Rescan();
+    void ShowTarget(int number);
+    void ShowFound(std::vector<SerialDevice> devices);
+    void Preselect(const std::string& port);
     void CentreOnScreen();
 
+    DeviceCatalogue catalogue_;
     QPushButton* cancelButton_ = nullptr;
-    int chosenPort_ = 1;
+    // Ids: 1..4 the COM ports, kFirstFound + i the found device devices_[i].
+    QButtonGroup* choices_ = nullptr;
+    std::array<QLabel*, 4> targets_{};
+    QGroupBox* found_ = nullptr;
+    QLabel* noneFound_ = nullptr;
+    std::vector<SerialDevice> devices_;
     bool cancelled_ = false;
 };
 

@@ -16,6 +16,8 @@ class PortHost {
     virtual void ShowFrame(const Frame& frame, const std::string& statusLine) = 0;
     // The open port's device went away and is waited for (`device`), or is back (empty).
     virtual void ShowPortWaiting(const std::string& device) = 0;
+    // A port is open; `name` says which ("COM1 (/dev/ttyUSB0)", or a device's name).
+    virtual void ShowOpenPort(const std::string& name) = 0;
     // The user wants another port: show a fresh dialog on the watchdog's next tick.
     virtual void ChooseAnotherPortLater() = 0;
     // Parent of the port dialog and the question box.

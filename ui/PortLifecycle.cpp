@@ -6,7 +6,6 @@
 
 #include "LineSettings.h"
 #include "PortDialog.h"
-#include "PortName.h"
 
 namespace zorvane {
 
@@ -31,8 +30,13 @@ void PortLifecycle::QuitApplication() {
     QCoreApplication::exit(0);
 }
 
-PortLifecycle::PortLifecycle(PortHost& host, PortOpener& opener, EndApplication endApplication)
-    : host_(host), opener_(opener), endApplication_(std::move(endApplication)) {}
+PortLifecycle::PortLifecycle(PortHost& host, PortOpener& opener, EndApplication endApplication,
+                             DeviceCatalogue catalogue, UserSettings settings)
+    : host_(host),
+      opener_(opener),
+      endApplication_(std::move(endApplication)),
+      catalogue_(std::move(catalogue)),
+      settings_(std::move(settings)) {}
 
 PortLifecycle::~PortLifecycle() {
     Close();
@@ -40,13 +44,14 @@ PortLifecycle::~PortLifecycle() {
 
 void PortLifecycle::ChooseAndOpenPort() {
     if (port_) return;  // a run opens a port once; there is no changing it while open
-    const std::optional<int> choice = PortDialog::Choose(host_.DialogParent());
+    const std::optional<PortChoice> choice =
+        PortDialog::Choose(host_.DialogParent(), catalogue_, settings_.LastPort().toStdString());
     if (!choice) {
         endApplication_();
         return;
     }
     PortOpenResult opened = opener_.Open(
-        PortName(*choice), [this](ReconnectingPort::Change change, const std::string& device) {
+        choice->port, [this](ReconnectingPort::Change change, const std::string& device) {
             // On the reader thread: the window hears of it on its own thread, without waiting.
             const std::string waitingFor =
                 change == ReconnectingPort::Change::Lost ? device : std::string();
@@ -56,6 +61,9 @@ void PortLifecycle::ChooseAndOpenPort() {
         OfferAnotherPort(opened.error);
         return;
     }
+    // Remembering is a convenience: a file that cannot be written stops nothing.
+    (void)settings_.SetLastPort(QString::fromStdString(choice->port));
+    host_.ShowOpenPort(choice->title);
     StartReader(std::move(opened.port));
 }
 

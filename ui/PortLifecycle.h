@@ -5,12 +5,14 @@
 #include <memory>
 
 #include "ByteSource.h"
+#include "DeviceCatalogue.h"
 #include "HandOff.h"
 #include "PortError.h"
 #include "PortHost.h"
 #include "PortOpener.h"
 #include "ReaderThread.h"
 #include "UiTaskQueue.h"
+#include "UserSettings.h"
 
 namespace zorvane {
 
@@ -26,8 +28,12 @@ class PortLifecycle {
     // Longest wait for the reader to notice its stop request; it needs one read time-out at most.
     static constexpr std::chrono::milliseconds kReaderGrace{250};
 
+    // The dialog lists what `catalogue` finds and starts at the port opened last, which
+    // `settings` remember.
     PortLifecycle(PortHost& host, PortOpener& opener,
-                  EndApplication endApplication = &PortLifecycle::QuitApplication);
+                  EndApplication endApplication = &PortLifecycle::QuitApplication,
+                  DeviceCatalogue catalogue = DeviceCatalogue(),
+                  UserSettings settings = UserSettings());
     // Runs the close procedure, so no reader outlives the window it shows frames on.
     ~PortLifecycle();
     PortLifecycle(const PortLifecycle&) = delete;
@@ -49,6 +55,8 @@ class PortLifecycle {
     PortHost& host_;
     PortOpener& opener_;
     EndApplication endApplication_;
+    DeviceCatalogue catalogue_;
+    UserSettings settings_;
     UiTaskQueue uiQueue_;  // hand-offs wait here; destroyed after the reader
     std::unique_ptr<HandOff> handOff_;
     std::unique_ptr<ByteSource> port_;

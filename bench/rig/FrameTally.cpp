@@ -9,6 +9,10 @@ void FrameTally::ShowPortWaiting(const std::string& device) {
     window_.ShowPortWaiting(QString::fromStdString(device));
 }
 
+void FrameTally::ShowOpenPort(const std::string& name) {
+    window_.ShowOpenPort(QString::fromStdString(name));
+}
+
 void FrameTally::ChooseAnotherPortLater() {
     window_.ChooseAnotherPortLater();
 }

@@ -31,6 +31,7 @@ class FrameTally final : public PortHost {
 
     void ShowFrame(const Frame& frame, const std::string& statusLine) override;
     void ShowPortWaiting(const std::string& device) override;
+    void ShowOpenPort(const std::string& name) override;
     void ChooseAnotherPortLater() override;
     QWidget* DialogParent() override;
 

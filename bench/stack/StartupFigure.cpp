@@ -67,7 +67,10 @@ void WatchMaps(Display* d, Clock::time_point started, StartupRun& run) {
             if (event.type != MapNotify) continue;
             const double ms = MillisSince(started);
             const std::string title = WindowTitle(d, event.xmap.window);
-            if (title == kMainTitle && run.windowMs < 0) run.windowMs = ms;
+            // The title names the port once one is open: "Zorvane — COM1 (/dev/ttyUSB0)".
+            const bool isMain =
+                title == kMainTitle || title.starts_with(kMainTitle + std::string(" — "));
+            if (isMain && run.windowMs < 0) run.windowMs = ms;
             if (title == kDialogTitle && run.dialogMs < 0) run.dialogMs = ms;
         }
         pollfd p{ConnectionNumber(d), POLLIN, 0};

@@ -173,11 +173,13 @@ TEST_F(EndToEnd, FramesShowUntilSilenceAndTheCloseButtonGivesThePortBack) {
         test::Run("xprop", {"-id", QString::number(dialog), "_NET_WM_ICON"}).out.contains("Icon"))
         << "no window icon: is Qt's SVG plugin (libqt6svg6) there?";
     ASSERT_TRUE(Press(dialog, {"Return"}));
-    const Window form = WaitForWindow({"--name", "^Zorvane$"});
+    const Window form = WaitForWindow({"--name", "^Zorvane( — .*)?$"});
     ASSERT_NE(form, 0u);
     QImage shown;
     ASSERT_TRUE(WaitUntil([&] { return FormShows(shown = Capture(form), frame, true); }, kAppearMs))
         << "the frames never showed";
+    EXPECT_EQ(test::Run("xdotool", {"getwindowname", QString::number(form)}).out.toStdString(),
+              "Zorvane — COM1 (" + pty_.Slave() + ")\n");
     EXPECT_TRUE(NameInk(shown, 25) > 3 * NameInk(shown, 26) && NameInk(shown, 26) > 0)
         << "Label26's name belongs beside Shape25, Label25's beside Shape26";
 
@@ -207,7 +209,7 @@ TEST_F(EndToEnd, EscapeOrAMissingPortEndsTheProgramWithoutOpeningOne) {
 
     StartProgram();
     dialog = WaitForWindow({"--name", "^Choose port$"});
-    const Window form = WaitForWindow({"--name", "^Zorvane$"});
+    const Window form = WaitForWindow({"--name", "^Zorvane$"});  // no port open yet
     // Focus starts on OK: Tab to Cancel, Tab into the ports (COM1), Down to COM2. Any other
     // port is the terminal and asks nothing.
     ASSERT_TRUE(dialog != 0 && Press(dialog, {"Tab", "Tab", "Down", "Return"}));

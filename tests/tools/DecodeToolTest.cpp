@@ -16,6 +16,7 @@
 #include <regex>
 #include <thread>
 
+#include "DeviceCatalogue.h"
 #include "Frame.h"
 
 namespace {
@@ -95,7 +96,8 @@ TEST_F(DecodeTool, FailuresHaveExitStatusAndNoFrames) {
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"/nonexistent", "1"},    {"/", "1"},         {"--changes --names /", "1"},
         {"--bogus", "2"},         {"a b", "2"},       {"--trace --changes", "2"},
-        {"--device x file", "2"}, {"--names n", "2"}, {">/dev/full", "1"}};
+        {"--device x file", "2"}, {"--names n", "2"}, {">/dev/full", "1"},
+        {"--list x", "2"}};
     for (const auto& [args, status] : cases) {
         const std::string out = Decode(args, kExample);
         EXPECT_EQ(out.find("rd:1"), kNone) << args;
@@ -103,6 +105,19 @@ TEST_F(DecodeTool, FailuresHaveExitStatusAndNoFrames) {
     }
     EXPECT_EQ(Decode("--device /dev/null"),
               "zorvane-decode: cannot open /dev/null: /dev/null: not a serial port\nexit 1\n");
+    // COMn as the monitor maps it: ./COM2 here (never /dev/ttyS1 in a test).
+    ASSERT_EQ(symlink("nowhere", (dir_ + "/COM2").c_str()), 0);
+    EXPECT_EQ(Decode("--device COM2"),
+              "zorvane-decode: cannot open COM2: ./COM2 -> nowhere: no such port (No such file or "
+              "directory)\nexit 1\n");
+}
+
+// What the monitor's dialog finds, one a line; none is no failure.
+TEST_F(DecodeTool, ListsTheDevicesTheMonitorFinds) {
+    std::string want;
+    for (const zorvane::SerialDevice& d : zorvane::DeviceCatalogue().List())
+        want += d.path + '\t' + d.kernelName + '\t' + d.description + '\n';
+    EXPECT_EQ(Decode("--list"), want + "exit 0\n");
 }
 
 TEST_F(DecodeTool, DeviceLeftCookedLogsChangesLinkDropsAndItsLoss) {

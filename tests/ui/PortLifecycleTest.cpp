@@ -1,6 +1,9 @@
 #include <stdlib.h>
+#include <sys/stat.h>
 
+#include <QAccessible>
 #include <QApplication>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
@@ -14,6 +17,7 @@
 #include "PortLifecycle.h"
 #include "Support.h"
 #include "ToolkitTranslation.h"
+#include "UserSettings.h"
 
 namespace zorvane {
 namespace {
@@ -21,6 +25,7 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 using Names = std::vector<std::string>;
+using namespace std::string_literals;
 
 // A Czech user's desktop, set before the application object reads the locale.
 const bool kCzechDesktop = ::setenv("LANG", "cs_CZ.UTF-8", 1) == 0 && ::unsetenv("LC_ALL") == 0;
@@ -46,16 +51,23 @@ void Choose(QWidget& dialog, const char* port) {
     QTest::mouseClick(Button(dialog, port), Qt::LeftButton);
     Button(dialog, "OKBtn")->click();
 }
+// As assistive technologies and test tools check a choice.
+void Toggle(QAbstractButton* button) {
+    QAccessible::queryAccessibleInterface(button)->actionInterface()->doAction(
+        QAccessibleActionInterface::toggleAction());
+}
 
 // The main window as the lifecycle sees it.
 struct Host : PortHost {
     void ShowFrame(const Frame& frame, const std::string&) override { frames.push_back(frame); }
     void ShowPortWaiting(const std::string& device) override { waitingFor.push_back(device); }
+    void ShowOpenPort(const std::string& name) override { titles.push_back(name); }
     void ChooseAnotherPortLater() override { ++choicesAgain; }
     QWidget* DialogParent() override { return nullptr; }
 
     std::vector<Frame> frames;
     Names waitingFor;
+    Names titles;
     int choicesAgain = 0;
 };
 
@@ -88,20 +100,39 @@ struct Opener : PortOpener {
 
 class PortLifecycleTest : public testing::Test {
   protected:
-    test::TempFolder folder_;  // the dialog looks the port names up for its tooltips
+    test::TempFolder folder_;  // the dialog looks the port names up; dev/ and sys/ are ours
+    DeviceCatalogue catalogue_{folder_.Path() + "/dev", folder_.Path() + "/sys"};
     Host host_;
     Opener opener_;
     int ends_ = 0;
-    PortLifecycle lifecycle_{host_, opener_, [this] { ++ends_; }};
+    PortLifecycle lifecycle_{host_, opener_, [this] { ++ends_; }, catalogue_};
 };
 
-TEST_F(PortLifecycleTest, TheDialogStartsAtCom1NamesTheDevicesAndTabsInOrder) {
-    folder_.Link("COM1", "/dev/pts/77");
-    PortDialog dialog;
+TEST_F(PortLifecycleTest, TheDialogStartsAtCom1ShowsWhereEachPortLeadsAndTabsInOrder) {
+    test::Pty pty;
+    ZORVANE_REQUIRE_PTY(pty);
+    folder_.Link("COM1", folder_.Path() + "/unplugged");
+    folder_.Link("COM3", pty.Slave());
+    std::filesystem::create_directories(folder_.Path() + "/sys/class/tty/ttyS1");
+    folder_.Write("sys/class/tty/ttyS1/type", "4");  // a real UART behind COM2
+    PortDialog dialog(catalogue_);
     EXPECT_TRUE(Button(dialog, "COM1")->isChecked());
-    EXPECT_EQ(dialog.ChosenPort(), 1);
-    EXPECT_EQ(Button(dialog, "COM1")->toolTip(), "./COM1 -> /dev/pts/77");
-    EXPECT_EQ(Button(dialog, "COM2")->toolTip(), "/dev/ttyS1");
+    EXPECT_EQ(dialog.Chosen().port, "COM1");
+    const std::pair<const char*, std::string> targets[] = {
+        {"COM1", "./COM1 → " + folder_.Path() + "/unplugged"},
+        {"COM2", "/dev/ttyS1"},
+        {"COM3", "./COM3 → " + pty.Slave()},
+        {"COM4", "/dev/ttyS3"}};
+    for (const auto& [port, where] : targets) {
+        const auto* target = dialog.findChild<QLabel*>(QString(port) + "Target");
+        const bool there = port == "COM2"s || port == "COM3"s;
+        EXPECT_EQ(Button(dialog, port)->toolTip().toStdString(), where);
+        EXPECT_EQ(target->text() == "nenalezen", !there) << port;
+        EXPECT_EQ(target->isEnabled(), there) << port;  // greyed when nothing is there
+        EXPECT_EQ(Button(dialog, port)->accessibleDescription() == "nenalezen", !there) << port;
+    }
+    EXPECT_EQ(Button(dialog, "FoundPort1")->text(), "UART (ttyS1)");  // also found by itself
+    EXPECT_TRUE(dialog.findChild<QLabel*>("NoPortsFound")->isHidden());
     QStringList order;
     for (QWidget* w = Button(dialog, "OKBtn"); order.size() < 6; w = w->nextInFocusChain())
         if (w->focusPolicy() & Qt::TabFocus) order << w->objectName();
@@ -129,6 +160,17 @@ TEST_F(PortLifecycleTest, OnlyCancelOrEscEndsTheProgramElseTheChosenPortOpens) {
              QTest::mouseClick(Button(d, "COM2"), Qt::LeftButton);
              d.close();  // the close box goes on with the chosen port
          }},
+        // Checked however: the checked port is the one that opens.
+        {"COM4",
+         [](QWidget& d) {
+             Toggle(Button(d, "COM4"));
+             Button(d, "OKBtn")->click();
+         }},
+        {"COM3",
+         [](QWidget& d) {
+             Button(d, "COM3")->setChecked(true);
+             d.close();
+         }},
         {nullptr, [](QWidget& d) { Button(d, "CancelBtn")->click(); }},
         {nullptr, [](QWidget& d) { QTest::keyClick(&d, Qt::Key_Escape); }},
     };
@@ -139,7 +181,8 @@ TEST_F(PortLifecycleTest, OnlyCancelOrEscEndsTheProgramElseTheChosenPortOpens) {
         opener.bytes.assign(frame.begin(), frame.end());
         int ends = 0;
         {
-            PortLifecycle lifecycle(host, opener, [&] { ++ends; });
+            PortLifecycle lifecycle(
+                host, opener, [&] { ++ends; }, catalogue_);
             User user([&](QWidget& dialog, int) { act(dialog); });
             lifecycle.ChooseAndOpenPort();
             EXPECT_EQ(lifecycle.PortOpen(), port != nullptr) << port;
@@ -160,7 +203,7 @@ TEST_F(PortLifecycleTest, AFailureAsksYesBringsAFreshDialogNoEnds) {
     User user([this](QWidget& window, int n) {
         auto* box = qobject_cast<QMessageBox*>(&window);
         if (box == nullptr) {
-            EXPECT_EQ(static_cast<PortDialog&>(window).ChosenPort(), 1);  // a fresh dialog
+            EXPECT_EQ(static_cast<PortDialog&>(window).Chosen().port, "COM1");  // a fresh dialog
             return Choose(window, n == 0 ? "COM3" : "COM4");
         }
         EXPECT_EQ(box->text(), QString::fromUtf8("Tento port neexistuje, chcete vybrat jiný"));
@@ -228,7 +271,98 @@ TEST_F(PortLifecycleTest, ALostPortIsClosedAndOpenedAgainWhenItComesBack) {
         ASSERT_TRUE(replugged.Write(EncodeFrame({{2}})));
     EXPECT_TRUE(test::WaitUntil([&] { return host_.frames.back() == Frame{{2}}; }, 2000));
     EXPECT_EQ(host_.waitingFor.back(), "");
+    EXPECT_EQ(host_.titles, Names{"COM1 (" + pty.Slave() + ")"});
     EXPECT_EQ(ends_, 0);
+}
+
+// Plugged in while the dialog is open (the by-id folder comes with the first adapter), chosen,
+// opened by its stable name, so that a replug is followed, and offered first at the next start.
+TEST_F(PortLifecycleTest, AnAdapterPluggedInWhileTheDialogIsOpenIsChosenFollowedAndRemembered) {
+    test::Pty pty, replugged;
+    ZORVANE_REQUIRE_PTY(pty);
+    const std::string byId = folder_.Path() + "/dev/serial/by-id";
+    const std::string adapter = byId + "/usb-FTDI_FT232R_USB_UART_A10K5XYZ-if00-port0";
+    const QString listed =
+        QString::fromStdString("FTDI FT232R USB UART · A10K5XYZ (" + pty.Slave().substr(5) + ")");
+    SystemPortOpener system;
+    PortLifecycle lifecycle(
+        host_, system, [this] { ++ends_; }, catalogue_);
+    {
+        User user([&](QWidget& dialog, int) {
+            EXPECT_TRUE(dialog.findChild<QLabel*>("NoPortsFound")->isVisible());
+            std::filesystem::create_directories(byId);
+            std::filesystem::create_symlink(pty.Slave(), adapter);
+            QAbstractButton* found = nullptr;
+            ASSERT_TRUE(test::WaitUntil(
+                [&] { return (found = Button(dialog, "FoundPort1")) && found->isVisible(); },
+                2 * PortDialog::kRescanInterval.count()));
+            const QRect place(found->mapTo(&dialog, QPoint()), found->size());
+            EXPECT_TRUE(found->height() >= found->sizeHint().height() &&
+                        dialog.rect().contains(place))
+                << "the dialog grows to show it";
+            EXPECT_EQ(found->text(), listed);
+            EXPECT_EQ(QAccessible::queryAccessibleInterface(found)->text(QAccessible::Name),
+                      listed);
+            EXPECT_FALSE(dialog.findChild<QLabel*>("NoPortsFound")->isVisible());
+            Toggle(found);
+            // Another adapter comes, and a COM4 link: the choice stays, COM4 shows where it leads.
+            const std::string other = byId + "/usb-1a86_USB_Serial-if00-port0";
+            std::filesystem::create_symlink(replugged.Slave(), other);
+            folder_.Link("COM4", pty.Slave());
+            ASSERT_TRUE(test::WaitUntil([&] { return Button(dialog, "FoundPort2"); }, 1000));
+            EXPECT_TRUE(Button(dialog, "FoundPort2")->isChecked());  // sorted after 1a86
+            EXPECT_TRUE(dialog.findChild<QLabel*>("COM4Target")->isEnabled());
+            std::filesystem::remove(other);
+            Button(dialog, "OKBtn")->click();
+        });
+        lifecycle.ChooseAndOpenPort();
+    }
+    EXPECT_EQ(host_.titles, Names{"FTDI FT232R USB UART · A10K5XYZ"});
+    ASSERT_TRUE(pty.Write(EncodeFrame({{1}})));
+    ASSERT_TRUE(test::WaitUntil([&] { return !host_.frames.empty(); }));
+
+    pty.CloseMaster();  // unplugged, and back as another terminal under the same name
+    ASSERT_TRUE(test::WaitUntil([&] { return !host_.waitingFor.empty(); }));
+    EXPECT_EQ(host_.waitingFor.back(), adapter + " -> " + pty.Slave());
+    std::filesystem::remove(adapter);
+    std::filesystem::create_symlink(replugged.Slave(), adapter);
+    for (int i = 0; i < 2; ++i)
+        ASSERT_TRUE(replugged.Write(EncodeFrame({{2}})));
+    EXPECT_TRUE(test::WaitUntil([&] { return host_.frames.back() == Frame{{2}}; }, 2000));
+    lifecycle.Close();
+
+    PortLifecycle nextStart(
+        host_, opener_, [this] { ++ends_; }, catalogue_);
+    User user([](QWidget& dialog, int) {
+        EXPECT_TRUE(Button(dialog, "FoundPort1")->isChecked());
+        Button(dialog, "OKBtn")->click();
+    });
+    nextStart.ChooseAndOpenPort();
+    EXPECT_EQ(opener_.asked, Names{adapter});
+    EXPECT_EQ(ends_, 0);
+}
+
+// A settings file that cannot be used gives the defaults; one that cannot be written loses the
+// change and nothing else. Neither blocks: a FIFO would, if it were read.
+TEST(UserSettings, ABadFileGivesTheDefaultsAndStopsNothing) {
+    test::TempFolder folder;
+    EXPECT_EQ(UserSettings::DefaultFile(),
+              qEnvironmentVariable("XDG_CONFIG_HOME") + "/zorvane/zorvane.conf");
+    folder.Write("garbage.conf", "\xff\x01[[=\n\0,\n"s);
+    folder.Write("list.conf", "[port]\nlast=COM2,COM3\n");  // a list where one port belongs
+    folder.Write("file", "");
+    ASSERT_TRUE(QDir(QString::fromStdString(folder.Path())).mkdir("folder.conf"));
+    ASSERT_EQ(::mkfifo((folder.Path() + "/fifo.conf").c_str(), 0600), 0);
+    const std::pair<const char*, bool> cases[] = {
+        {"new/zorvane.conf", true}, {"garbage.conf", true},       {"list.conf", true},
+        {"folder.conf", false},     {"file/zorvane.conf", false}, {"fifo.conf", false}};
+    const QString port = "/dev/serial/by-id/usb-A=B,_C;D-if00";
+    for (const auto& [name, writable] : cases) {
+        UserSettings settings(QString::fromStdString(folder.Path() + "/" + name));
+        EXPECT_EQ(settings.LastPort(), "") << name;
+        EXPECT_EQ(settings.SetLastPort(port), writable) << name;
+        EXPECT_EQ(settings.LastPort(), writable ? port : "") << name;
+    }
 }
 
 }  // namespace

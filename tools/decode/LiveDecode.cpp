@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "LineSettings.h"
+#include "PortName.h"
 #include "TextOutput.h"
 
 namespace zorvane {
@@ -67,10 +68,11 @@ void LiveChanges::NoteSilence(const Moment& now, std::string& out) {
         log_.AddEvent(LocalTime(down->wall), ChangeLog::Event::LinkDown, out);
 }
 
-int DecodeDevice(const std::string& path, LiveSink& sink) {
+int DecodeDevice(const std::string& portName, LiveSink& sink) {
+    const std::string path = DevicePath(portName);
     SerialOpenResult opened = SerialPort::Open(path);
     if (!opened.port) {
-        std::fprintf(stderr, "zorvane-decode: cannot open %s: %s\n", path.c_str(),
+        std::fprintf(stderr, "zorvane-decode: cannot open %s: %s\n", portName.c_str(),
                      opened.error.Reason().c_str());
         return 1;
     }

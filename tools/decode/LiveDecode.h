@@ -58,9 +58,10 @@ class LiveChanges final : public LiveSink {
     LinkClock link_;
 };
 
-// Opens the port at `path` as the monitor does and hands everything read to `sink` until Ctrl-C
-// or SIGTERM; a device that goes away is waited for and opened again. Then the port is restored.
-// Returns the exit status: 0 when stopped, 1 when the port cannot be opened or output fails.
-int DecodeDevice(const std::string& path, LiveSink& sink);
+// Opens `portName` (a path, or COMn with the monitor's mapping) as the monitor does and hands
+// everything read to `sink` until Ctrl-C or SIGTERM; a device that goes away is waited for and
+// opened again. Then the port is restored. Returns the exit status: 0 when stopped, 1 when the
+// port cannot be opened or output fails.
+int DecodeDevice(const std::string& portName, LiveSink& sink);
 
 }  // namespace zorvane

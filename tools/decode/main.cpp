@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "ChangeLog.h"
+#include "DeviceCatalogue.h"
 #include "LiveDecode.h"
 #include "NamesFile.h"
 #include "StreamDecoder.h"
@@ -19,9 +20,10 @@ namespace {
 
 constexpr const char* kUsage =
     "Usage: zorvane-decode [--trace|--changes [--names FILE]] [FILE|-]\n"
-    "       zorvane-decode --device PATH [--trace|--changes [--names FILE]]\n"
+    "       zorvane-decode --device PORT [--trace|--changes [--names FILE]]\n"
+    "       zorvane-decode --list\n"
     "Decodes the status line with the same receiver as the monitor: from a capture in FILE or on\n"
-    "standard input, or live from the serial port PATH until Ctrl-C.\n"
+    "standard input, or live from the serial port PORT until Ctrl-C.\n"
     "\n"
     "Prints one line per completed frame:\n"
     "  OFFSET D0 D1 D2 D3 D4 E0 E1 E2 STATUS\n"
@@ -36,10 +38,16 @@ constexpr const char* kUsage =
     "  prijem2:1  the AA opening the second block has been seen\n"
     "  PLCerr:1   only second blocks keep arriving: the PLC is silent\n"
     "\n"
-    "  --device PATH  read the serial port PATH (e.g. COM1 linked to /dev/ttyUSB0) as the monitor\n"
-    "                 does: raw 57600 8O1, exclusive, never the system console. A device that\n"
-    "                 goes away is waited for and opened again. Ctrl-C or SIGTERM ends it with\n"
-    "                 status 0 and the port's read time-outs as they were.\n"
+    "  --device PORT  read the serial port PORT as the monitor does: raw 57600 8O1, exclusive,\n"
+    "                 never the system console. PORT is a device path (one that --list shows, or\n"
+    "                 any other) or COMn as in the monitor's dialog: ./COMn when that exists,\n"
+    "                 else /dev/ttyS<n-1>. A device that goes away is waited for and opened\n"
+    "                 again. Ctrl-C or SIGTERM ends it with status 0 and the port's read\n"
+    "                 time-outs as they were.\n"
+    "  --list         the serial devices there now, as the monitor's dialog finds them, one a\n"
+    "                 line: stable path, kernel name and description, separated by tabs; bytes\n"
+    "                 below 0x20 and backslashes in a path are written \\xNN. Exit status 0\n"
+    "                 also when there is none.\n"
     "  --changes      one line only when something changes, instead:\n"
     "                   WHEN D0 D1 D2 D3 D4 E0 E1 E2 [+N NAME|-N NAME]...\n"
     "                     the data differ from the frame before (the first frame always does);\n"
@@ -65,6 +73,7 @@ constexpr const char* kUsage =
     "  cat /dev/ttyUSB0 > capture.bin\n";
 
 struct Options {
+    bool list = false;
     bool trace = false;
     bool changes = false;
     const char* device = nullptr;
@@ -79,13 +88,11 @@ int BadUsage(const char* problem) {
 
 // Returns -1 to go on, else the exit status.
 int Parse(int argc, char** argv, Options& opt) {
-    static const option kLong[] = {{"trace", no_argument, nullptr, 't'},
-                                   {"changes", no_argument, nullptr, 'c'},
-                                   {"device", required_argument, nullptr, 'd'},
-                                   {"names", required_argument, nullptr, 'n'},
-                                   {"help", no_argument, nullptr, 'h'},
-                                   {"version", no_argument, nullptr, 'V'},
-                                   {nullptr, 0, nullptr, 0}};
+    static const option kLong[] = {
+        {"trace", no_argument, nullptr, 't'},        {"changes", no_argument, nullptr, 'c'},
+        {"device", required_argument, nullptr, 'd'}, {"list", no_argument, nullptr, 'l'},
+        {"names", required_argument, nullptr, 'n'},  {"help", no_argument, nullptr, 'h'},
+        {"version", no_argument, nullptr, 'V'},      {nullptr, 0, nullptr, 0}};
     for (int c; (c = getopt_long(argc, argv, "th", kLong, nullptr)) != -1;) {
         switch (c) {
             case 't':
@@ -96,6 +103,9 @@ int Parse(int argc, char** argv, Options& opt) {
                 break;
             case 'd':
                 opt.device = optarg;
+                break;
+            case 'l':
+                opt.list = true;
                 break;
             case 'n':
                 opt.names = optarg;
@@ -114,6 +124,7 @@ int Parse(int argc, char** argv, Options& opt) {
     if (argc - optind > 1) return BadUsage("only one FILE may be given");
     if (optind < argc) opt.path = argv[optind];
     if (opt.device && opt.path) return BadUsage("--device reads no FILE");
+    if (opt.list && argc != 2) return BadUsage("--list stands alone");
     if (opt.trace && opt.changes) return BadUsage("--trace and --changes exclude each other");
     if (opt.names && !opt.changes) return BadUsage("--names goes with --changes");
     return -1;
@@ -161,6 +172,27 @@ int DecodeFile(const char* path, zorvane::StreamDecoder& decoder) {
     return status;
 }
 
+// A path as one field of a line: what would end the field or the line is written \xNN.
+std::string Field(const std::string& path) {
+    std::string out;
+    for (const char c : path) {
+        if (static_cast<unsigned char>(c) >= 0x20 && c != '\\') {
+            out += c;
+            continue;
+        }
+        out += "\\x";
+        zorvane::AppendHex(static_cast<std::uint8_t>(c), out);
+    }
+    return out;
+}
+
+int ListDevices() {
+    std::string out;
+    for (const zorvane::SerialDevice& device : zorvane::DeviceCatalogue().List())
+        out += Field(device.path) + '\t' + device.kernelName + '\t' + device.description + '\n';
+    return zorvane::WriteOutput(out) ? 0 : 1;
+}
+
 int Run(const Options& opt, zorvane::ChangeLog* changes) {
     if (opt.device && changes) {
         zorvane::LiveChanges sink(*changes);
@@ -180,6 +212,7 @@ int Run(const Options& opt, zorvane::ChangeLog* changes) {
 int main(int argc, char** argv) {
     Options opt;
     if (const int status = Parse(argc, argv, opt); status >= 0) return status;
+    if (opt.list) return ListDevices();
     // Lines as they happen, for `| tee log.txt`.
     if (opt.device || opt.changes) std::setvbuf(stdout, nullptr, _IOLBF, 0);
     if (!opt.changes) return Run(opt, nullptr);

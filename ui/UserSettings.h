@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+#include <QVariant>
+
+namespace zorvane {
+
+// The user's settings, $XDG_CONFIG_HOME/zorvane/zorvane.conf (INI). Every value has a default,
+// which stands when the file is missing or unreadable, or the value is garbled or of the wrong
+// kind; a file that cannot be written loses the change and nothing else. A new setting is a
+// getter and a setter over Value() and SetValue() with a key of its own ("group/name").
+class UserSettings {
+  public:
+    static QString DefaultFile();
+    explicit UserSettings(QString file = DefaultFile());
+
+    // The port opened last: "COM3", or a found device's stable path; empty when none.
+    QString LastPort() const;
+    // False when it could not be saved.
+    bool SetLastPort(const QString& port);
+
+  private:
+    // What the file holds under `key`; invalid when nothing usable is there.
+    QVariant Value(const QString& key) const;
+    bool SetValue(const QString& key, const QVariant& value);
+    bool Usable() const;
+
+    QString file_;
+};
+
+}  // namespace zorvane
