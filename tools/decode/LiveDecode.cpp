@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "LineSettings.h"
+#include "LocalTime.h"
 #include "TextOutput.h"
 
 namespace zorvane {

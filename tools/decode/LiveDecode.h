@@ -5,6 +5,7 @@
 
 #include "ChangeLog.h"
 #include "FrameReceiver.h"
+#include "LinkClock.h"
 #include "ReconnectingPort.h"
 #include "StreamDecoder.h"
 
