@@ -23,6 +23,9 @@ class LiveSink {
                       std::string& out) = 0;
 };
 
+// Says on standard error that the port went away or came back.
+void TellPortChange(ReconnectingPort::Change change, const std::string& device);
+
 // The plain and --trace forms on a device: the offsets count the bytes read since the start, a
 // port that goes and comes back is told on standard error.
 class LiveLines final : public LiveSink {
