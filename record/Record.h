@@ -27,8 +27,9 @@ struct RecordStatus {
     // Why not: the errno of the failed call; EDQUOT when the size limit leaves no room even with
     // only the current day's file left.
     int error = 0;
-    std::string path;             // the folder or file that failed
-    std::uint64_t linesLost = 0;  // lines dropped since writing stopped
+    std::string path;  // the folder or file that failed
+    // Lines dropped since writing stopped; counted by Status() only, not told to the listener.
+    std::uint64_t linesLost = 0;
     bool operator==(const RecordStatus&) const = default;
 };
 
@@ -45,7 +46,8 @@ struct RecordStatus {
 // Thread safety: AddFrame, AddEvent, Flush and Status may be called from any thread; AddFrame
 // and AddEvent only take a short lock that the writer never holds while it writes. The status
 // listener runs on the writer thread whenever writing stops, resumes, or fails for another
-// reason. Construct and destroy on one thread.
+// reason; it must not wait for the thread that destroys the record (post the status on, e.g.
+// with a queued call). Construct and destroy on one thread.
 class Record {
   public:
     using StatusListener = std::function<void(const RecordStatus&)>;
