@@ -258,17 +258,17 @@ TEST_F(DecodeTool, RecordReadBackShowsTheBouncingContactInStatsAndDump) {
               "0.012+01:00 00 00 00 00 00 00 00 00 -1 Čerpadlo\n" + at +
               "0.015+01:00 01 00 00 00 00 00 00 00 +1 Čerpadlo\n" + at +
               "0.016+01:00 00 00 00 00 00 00 00 00 -1 Čerpadlo\n" + at +
-              "0.100+01:00 01 00 00 00 00 00 00 00 +1 Čerpadlo\n" + at + "0.150+01:00 link-down\n" +
+              "0.016+01:00 01 00 00 00 00 00 00 00 +1 Čerpadlo\n" + at + "0.150+01:00 link-down\n" +
               at + "0.200+01:00 record-gap until=" + at + "0.300+01:00 lost=3\n" + at +
               "0.400+01:00 link-up\n" + at + "0.400+01:00 03 00 00 00 00 00 00 00 +2\n" + at +
               "0.500+01:00 port-lost\n" + at + "1.010+01:00 record-end\n");
     EXPECT_EQ(Decode("--from-log record.log --vcd out.vcd --stats"),
-              "1 Čerpadlo: on 2 times, shortest on 1.000 ms, shortest off 3.000 ms, "
-              "on 91.3 % of 1.000 s\n"
+              "1 Čerpadlo: on 2 times, shortest on 1.000 ms, shortest off 0.000 ms, "
+              "on 99.7 % of 1.000 s\n"
               "2: on 1 times, shortest on -, shortest off -, on 61.0 % of 1.000 s\nexit 0\n");
     EXPECT_EQ(Changes(SigrokSees(dir_ + "/out.vcd")),
               AtStart() +
-                  "#10000 1! 1a\n#12000 0!\n#15000 1!\n#16000 0!\n#100000 1!\n#150000 0a\n"
+                  "#10000 1! 1a\n#12000 0!\n#15000 1!\n#16000 0!\n#16001 1!\n#150000 0a\n"
                   "#400000 1\" 1a\n#500000 0b\n#1010000 0a\n#1010001\nexit 0\n");
 }
 
