@@ -1,10 +1,12 @@
 // The record through real files: day files, the size limit, a disk that fails or stalls.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <mutex>
@@ -80,22 +82,24 @@ TEST_F(RecordTest, WritesChangesIntoDayFilesAppendsAndClosesWithEverything) {
     const fs::path today = folder / Today().filename();
     EXPECT_EQ(Untimed(Read(today)), kStart + "T record-end\n" + kStart + "T record-end\n");
     EXPECT_EQ(fs::status(folder).permissions() & fs::perms::all, fs::perms::owner_all);
+    EXPECT_EQ(fs::status(today).permissions() & fs::perms::owner_all,
+              fs::perms::owner_read | fs::perms::owner_write);
 }
 
 TEST_F(RecordTest, SizeLimitDeletesTheOldestDayFilesAndNothingElse) {
-    for (const char* name : {"2020-01-01.log", "2020-01-02.log", "notes.txt", "2020-01-03.log~"})
+    for (const char* name : {"2019-09-30.log", "2019-10-01.log", "notes.txt", "2019-10-02.log~"})
         std::ofstream(fs::path(dir_) / name) << std::string(400, 'x');
     { Record record({dir_, 900}, kRun, {}); }  // 800 + the run's two lines: one file must go
-    EXPECT_FALSE(fs::exists(fs::path(dir_) / "2020-01-01.log"));
-    EXPECT_TRUE(fs::exists(fs::path(dir_) / "2020-01-02.log"));
+    EXPECT_FALSE(fs::exists(fs::path(dir_) / "2019-09-30.log"));
+    EXPECT_TRUE(fs::exists(fs::path(dir_) / "2019-10-01.log"));
     EXPECT_TRUE(fs::exists(fs::path(dir_) / "notes.txt") &&
-                fs::exists(fs::path(dir_) / "2020-01-03.log~"));
+                fs::exists(fs::path(dir_) / "2019-10-02.log~"));
     EXPECT_EQ(Untimed(Read(Today())), kStart + "T record-end\n");
     // Today's file alone is over this limit: the record says so and keeps today's file.
     Record record({dir_, 50}, kRun, {});
     EXPECT_FALSE(record.Flush(5s));
     EXPECT_EQ(record.Status(), (RecordStatus{false, EDQUOT, Today().string(), 0}));
-    EXPECT_FALSE(fs::exists(fs::path(dir_) / "2020-01-02.log"));
+    EXPECT_FALSE(fs::exists(fs::path(dir_) / "2019-10-01.log"));
     EXPECT_TRUE(fs::exists(Today()));
 }
 
@@ -132,6 +136,22 @@ TEST_F(RecordTest, FolderThatCannotBeMadeIsReportedAndTheGapNotedOnceItCan) {
               "2025-03-14T10:00:01.000+00:00 10 00 00 00 00 00 00 00 -2 +5\n");
     std::lock_guard lock(mutex);
     EXPECT_EQ(told, (std::vector<RecordStatus>{{false, ENOTDIR, folder.string(), 0}, {}}));
+}
+
+TEST_F(RecordTest, FileThatStopsGrowingGetsTheRestOnceItCan) {
+    // A file size limit fails writes as a full disk does, for root as well as anyone.
+    signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &limit), 0);
+    rlimit small = limit;
+    small.rlim_cur = 60;  // in the middle of the first line
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    Record record({dir_}, kRun, {});
+    EXPECT_FALSE(record.Flush(5s));
+    EXPECT_EQ(record.Status(), (RecordStatus{false, EFBIG, Today().string(), 0}));
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+    EXPECT_TRUE(record.Flush(5s));
+    EXPECT_EQ(Untimed(Read(Today())), kStart);
 }
 
 TEST_F(RecordTest, StalledDiskHoldsUpNoCallerNorTheClose) {

@@ -202,13 +202,42 @@ TEST_F(DecodeTool, DeviceLeftCookedLogsChangesLinkDropsAndItsLoss) {
               "zorvane-decode: frames 5, changes 2, link drops 2, port losses 1\nexit 0\n");
 }
 
-TEST_F(DecodeTool, DumpOfADeviceFollowsTheClockTheLinkAndThePort) {
+TEST_F(DecodeTool, DumpAndStatsOfADeviceFollowTheClock) {
     REQUIRE_VIEWER_TOOLS();
-    EXPECT_TRUE(OnDevice("--vcd out.vcd").ends_with("waiting for it\nexit 0\n"));
-    EXPECT_EQ(std::regex_replace(Changes(SigrokSees(dir_ + "/out.vcd")), std::regex("#\\d+"), "#"),
-              std::regex_replace(AtStart(), std::regex("#0"), "#") +
-                  "# 1! 1# 1$ 1* 1, 19 1a\n# 0! 1\" 0# 09 1: 1`\n# 0a\n# 1a\n# 0a\n# 0b\n#\n"
-                  "exit 0\n");
+    const std::regex share("on [0-9.]+ % of [0-9.]+ s\n");  // of a time no test knows
+    const std::string stats =
+        "1: on 0 times, shortest on -, shortest off -, on P\n"
+        "2: on 1 times, shortest on -, shortest off -, on P\n"
+        "3: on 0 times, shortest on -, shortest off -, on P\n"
+        "25: on 0 times, shortest on -, shortest off -, on P\n"
+        "26: on 1 times, shortest on -, shortest off -, on P\n"
+        "64: on 1 times, shortest on -, shortest off -, on P\n";
+    const std::string out = OnDevice("--vcd out.vcd --stats");
+    EXPECT_TRUE(
+        std::regex_replace(out, share, "on P\n").ends_with("waiting for it\n" + stats + "exit 0\n"))
+        << out;
+    const std::string seen = Changes(SigrokSees(dir_ + "/out.vcd"));
+    EXPECT_EQ(
+        std::regex_replace(seen, std::regex("#\\d+"), "#"),
+        std::regex_replace(AtStart(), std::regex("#0"), "#") +
+            "# 1! 1# 1$ 1* 1, 19 1a\n# 0! 1\" 0# 09 1: 1`\n# 0a\n# 1a\n# 0a\n# 0b\n#\nexit 0\n");
+    // The link goes down 40 ms after a frame, timed by the clock that timed the frame.
+    std::vector<long> times;
+    const std::regex time("#(\\d+)");
+    for (std::sregex_iterator i(seen.begin(), seen.end(), time), end; i != end; ++i)
+        times.push_back(std::stol(i->str(1)));
+    ASSERT_EQ(times.size(), 8u);
+    EXPECT_EQ(times[3] - times[2], 40000) << seen;
+    EXPECT_EQ(times[5] - times[4], 40000) << seen;
+    // The same with --changes: their lines first.
+    const std::regex stamp("\\d{4}-\\d\\d-\\d\\dT[0-9:.]{12}[+-]\\d\\d:\\d\\d ");
+    EXPECT_EQ(std::regex_replace(std::regex_replace(OnDevice("--changes --stats"), share, "on P\n"),
+                                 stamp, ""),
+              "0d 0a 00 01 00 00 00 00 +1 +3 +4 +10 +12 +25\n"
+              "0a 0a 00 02 00 00 00 80 -1 +2 -3 -25 +26 +64\n"
+              "link-down\nlink-up\nlink-down\nport-lost\n" +
+                  stats +
+                  "zorvane-decode: frames 5, changes 2, link drops 2, port losses 1\nexit 0\n");
 }
 
 TEST_F(DecodeTool, DumpOfACaptureIsWhatSigrokAndGtkwaveRead) {
@@ -261,8 +290,10 @@ TEST_F(DecodeTool, RecordReadBackShowsTheBouncingContactInStatsAndDump) {
               "0.016+01:00 01 00 00 00 00 00 00 00 +1 Čerpadlo\n" + at + "0.150+01:00 link-down\n" +
               at + "0.200+01:00 record-gap until=" + at + "0.300+01:00 lost=3\n" + at +
               "0.400+01:00 link-up\n" + at + "0.400+01:00 03 00 00 00 00 00 00 00 +2\n" + at +
-              "0.500+01:00 port-lost\n" + at + "1.010+01:00 record-end\n");
+              "0.500+01:00 port-lost\n" + at + "1.010+01:00 record-end\n" +
+              "2025-02-30T10:00:00.000+01:00 link-down\n");  // no such day
     EXPECT_EQ(Decode("--from-log record.log --vcd out.vcd --stats"),
+              "zorvane-decode: record.log: 1 lines are not a change log's; skipped\n"
               "1 Čerpadlo: on 2 times, shortest on 1.000 ms, shortest off 0.000 ms, "
               "on 99.7 % of 1.000 s\n"
               "2: on 1 times, shortest on -, shortest off -, on 61.0 % of 1.000 s\nexit 0\n");
