@@ -128,7 +128,7 @@ int Parse(int argc, char** argv, Options& opt) {
         {"trace", no_argument, nullptr, 't'},          {"changes", no_argument, nullptr, 'c'},
         {"device", required_argument, nullptr, 'd'},   {"names", required_argument, nullptr, 'n'},
         {"vcd", required_argument, nullptr, 'v'},      {"stats", no_argument, nullptr, 's'},
-        {"from-log", required_argument, nullptr, 'l'}, {"help", no_argument, nullptr, 'h'},
+        {"from-log", required_argument, nullptr, 'f'}, {"help", no_argument, nullptr, 'h'},
         {"version", no_argument, nullptr, 'V'},        {nullptr, 0, nullptr, 0}};
     for (int c; (c = getopt_long(argc, argv, "th", kLong, nullptr)) != -1;) {
         switch (c) {
@@ -150,7 +150,7 @@ int Parse(int argc, char** argv, Options& opt) {
             case 's':
                 opt.stats = true;
                 break;
-            case 'l':
+            case 'f':
                 opt.fromLog = optarg;
                 break;
             case 'h':
