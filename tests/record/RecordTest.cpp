@@ -11,7 +11,6 @@
 #include <fstream>
 #include <mutex>
 #include <regex>
-#include <sstream>
 
 #include "LocalTime.h"
 #include "Record.h"
