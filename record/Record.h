@@ -68,7 +68,8 @@ class Record {
     void AddEvent(ChangeLog::Event event, std::chrono::system_clock::time_point at);
 
     // Has everything handed over so far written and put on the disk now, waiting at most
-    // `limit` (for SIGTERM and logout). True when it all is in the file or was noted as lost.
+    // `limit` (for SIGTERM and logout). True when it is all in the file (dropped lines as a
+    // record-gap line); false when writing fails or `limit` passed first.
     bool Flush(std::chrono::milliseconds limit);
 
     RecordStatus Status() const;
