@@ -51,9 +51,9 @@ for area in receiver names; do
   echo "$area: $(grep -m1 number_of_executed_units "$log" | awk '{print $2}') runs, no failure"
 done
 
-stage "ThreadSanitizer: reader, hand-off, window and shutdown tests"
+stage "ThreadSanitizer: reader, hand-off, window, shutdown and record tests"
 cmake -S . -B build-tsan -G Ninja -DZORVANE_WERROR=ON -DZORVANE_TSAN=ON -DCMAKE_BUILD_TYPE=Debug >/dev/null
-cmake --build build-tsan --target reader_test ui_test display_test stress_test
+cmake --build build-tsan --target reader_test ui_test display_test stress_test record_test
 ctest --test-dir build-tsan --output-on-failure -j2 -L 'threads|gui|stress'
 
 stage "AddressSanitizer + UndefinedBehaviorSanitizer: every test"

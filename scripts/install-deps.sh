@@ -13,9 +13,11 @@ packages=(
   qt6-base-dev libgl-dev libqt6svg6 fonts-liberation qt6-translations-l10n
   xvfb xauth xdotool x11-utils imagemagick
 )
+# The tests read zorvane-decode's waveform dumps with the viewers' own tools: sigrok-cli, and
+# GTKWave's vcd2fst and fst2vcd.
 if [ "${1:-}" != "--demo" ]; then
   packages+=(
-    libx11-dev libgtest-dev libgmock-dev socat
+    libx11-dev libgtest-dev libgmock-dev socat sigrok-cli gtkwave
     clang libclang-rt-14-dev
     dpkg-dev file lintian desktop-file-utils appstream man-db
   )

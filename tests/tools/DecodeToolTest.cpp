@@ -32,6 +32,13 @@ std::string Wire(const zorvane::Frame& frame) {
     return {w.begin(), w.end()};
 }
 
+zorvane::Frame Lit(std::initializer_list<int> lamps) {
+    zorvane::Frame frame;
+    for (const int lamp : lamps)
+        frame.SetLamp(lamp, true);
+    return frame;
+}
+
 bool WaitFor(const std::function<bool()>& ready) {
     for (int i = 0; i < 500; ++i, std::this_thread::sleep_for(10ms))
         if (ready()) return true;
@@ -49,6 +56,32 @@ std::string Shell(const std::string& command) {
     return out;
 }
 
+#define REQUIRE_VIEWER_TOOLS()                                                                 \
+    if (std::system("command -v sigrok-cli && command -v vcd2fst && command -v fst2vcd") != 0) \
+    GTEST_SKIP()                                                                               \
+        << "sigrok-cli and gtkwave are not installed (scripts/install-deps.sh installs them)"
+
+// sigrok's reading of the lamps at the start of a dump: all off, the link down, the port open.
+std::string AtStart() {
+    std::string line = "#0";
+    for (char code = '!'; code <= 'a'; ++code)
+        line += std::string(" 0") + code;
+    return line + " 1b\n";
+}
+
+// What sigrok's own VCD reader finds in a dump, written back by sigrok: its signals (lines
+// "$var wire 1 CODE NAME $end"), then after "$enddefinitions $end" one line per time with changes.
+std::string SigrokSees(const std::string& dump) {
+    const std::string out = Shell("sigrok-cli -I vcd -i " + dump + " -O vcd 2>/dev/null");
+    const auto vars = out.find("$var ");
+    return vars == kNone ? out : out.substr(vars);
+}
+
+std::string Changes(const std::string& seen) {
+    const std::string end = "$enddefinitions $end\n";
+    return seen.substr(std::min(seen.size(), seen.find(end) + end.size()));
+}
+
 class DecodeTool : public testing::Test {
   protected:
     void SetUp() override { ASSERT_TRUE(mkdtemp(dir_.data())); }
@@ -62,6 +95,35 @@ class DecodeTool : public testing::Test {
         const std::string stop = "timeout -s INT --preserve-status " + std::to_string(seconds);
         return Shell("cd " + dir_ + " && " + (seconds > 0 ? stop + " " : "") + kDecode + " " +
                      args + " < " + Write("input.bin", input));
+    }
+    // The tool on a pseudo-terminal left cooked, linked as COM1: frames a, a, a, b; 100 ms later b
+    // again; then the device goes away, with no time lost on either side.
+    std::string OnDevice(const std::string& args) {
+        const int master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+        if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) return "no pty";
+        const int slave =
+            open(ptsname(master), O_RDWR | O_NOCTTY | O_CLOEXEC);  // to see it drained
+        // Linked as COM1 and unlinked when it goes, as a pseudo-terminal's number is soon reused.
+        const std::string com1 = dir_ + "/COM1";
+        if (symlink(ptsname(master), com1.c_str()) != 0) return "no link";
+        auto run = std::async(std::launch::async,
+                              [&] { return Decode("--device " + com1 + " " + args, "", 1.5); });
+        termios tio{};  // the master reports the terminal's settings: raw once the tool set it up
+        EXPECT_TRUE(
+            WaitFor([&] { return tcgetattr(master, &tio) == 0 && !(tio.c_lflag & ICANON); }));
+        // CR and LF in the data: a cooked terminal would change them or hold them back.
+        const std::string a = Wire({{0x0D, 0x0A, 0, 0x01, 0, 0, 0, 0}}),
+                          b = Wire({{0x0A, 0x0A, 0, 0x02, 0, 0, 0, 0x80}}), aaab = a + a + a + b;
+        EXPECT_EQ(write(master, aaab.data(), aaab.size()), ssize_t(aaab.size()));
+        std::this_thread::sleep_for(100ms);
+        EXPECT_EQ(write(master, b.data(), b.size()), ssize_t(b.size()));
+        int unread = -1;
+        EXPECT_TRUE(WaitFor([&] { return ioctl(slave, FIONREAD, &unread) == 0 && unread == 0; }));
+        close(slave);
+        std::this_thread::sleep_for(100ms);
+        unlink(com1.c_str());  // the device goes away
+        close(master);
+        return run.get();
     }
     std::string dir_ = testing::TempDir() + "decode-XXXXXX";  // one each: cases run in parallel
 };
@@ -93,11 +155,21 @@ TEST_F(DecodeTool, OffsetsRunOnAcrossReadChunks) {
 }
 
 TEST_F(DecodeTool, FailuresHaveExitStatusAndNoFrames) {
-    const std::vector<std::pair<std::string, std::string>> cases = {
+    std::vector<std::pair<std::string, std::string>> cases = {
         {"/nonexistent", "1"},    {"/", "1"},         {"--changes --names /", "1"},
         {"--bogus", "2"},         {"a b", "2"},       {"--trace --changes", "2"},
         {"--device x file", "2"}, {"--names n", "2"}, {">/dev/full", "1"},
         {"--list x", "2"}};
+    cases.insert(cases.end(), {{"--vcd x --trace", "2"},
+                               {"--vcd x --changes", "2"},
+                               {"--stats --trace", "2"},
+                               {"--stats --vcd -", "2"},
+                               {"--from-log x", "2"},
+                               {"--stats --from-log x y", "2"},
+                               {"--vcd /dev/full", "1"},
+                               {"--vcd /nonexistent/x.vcd", "1"},
+                               {"--stats --from-log /nonexistent", "1"},
+                               {"--stats --from-log -", "1"}});
     for (const auto& [args, status] : cases) {
         const std::string out = Decode(args, kExample);
         EXPECT_EQ(out.find("rd:1"), kNone) << args;
@@ -125,29 +197,7 @@ TEST_F(DecodeTool, DeviceLeftCookedLogsChangesLinkDropsAndItsLoss) {
     std::string names = "IN\r\n\310erpadlo\r\n";
     for (int n = 2; n <= 26; ++n)
         names += "n" + std::to_string(n) + "\r\n";
-    const int master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-    ASSERT_TRUE(master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0);
-    const int slave = open(ptsname(master), O_RDWR | O_NOCTTY | O_CLOEXEC);  // to see it drained
-    // Linked as COM1 and unlinked when it goes, as a pseudo-terminal's number is soon reused.
-    const std::string com1 = dir_ + "/COM1";
-    ASSERT_EQ(symlink(ptsname(master), com1.c_str()), 0);
-    const std::string args = "--device " + com1 + " --changes --names " + Write("names.ini", names);
-    auto run = std::async(std::launch::async, [&] { return Decode(args, "", 1.5); });
-    termios tio{};  // the master reports the terminal's settings: raw once the tool set it up
-    ASSERT_TRUE(WaitFor([&] { return tcgetattr(master, &tio) == 0 && !(tio.c_lflag & ICANON); }));
-    // CR and LF in the data: a cooked terminal would change them or hold them back.
-    const std::string a = Wire({{0x0D, 0x0A, 0, 0x01, 0, 0, 0, 0}}),
-                      b = Wire({{0x0A, 0x0A, 0, 0x02, 0, 0, 0, 0x80}}), aaab = a + a + a + b;
-    ASSERT_EQ(write(master, aaab.data(), aaab.size()), ssize_t(aaab.size()));
-    std::this_thread::sleep_for(100ms);
-    ASSERT_EQ(write(master, b.data(), b.size()), ssize_t(b.size()));
-    int unread = -1;
-    ASSERT_TRUE(WaitFor([&] { return ioctl(slave, FIONREAD, &unread) == 0 && unread == 0; }));
-    close(slave);
-    std::this_thread::sleep_for(100ms);
-    unlink(com1.c_str());  // the device goes away
-    close(master);
-    const std::string out = run.get();
+    const std::string out = OnDevice("--changes --names " + Write("names.ini", names));
     const std::regex stamp(
         "(^|\n)(\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\.\\d{3}[+-]\\d\\d:\\d\\d) ");
     std::vector<std::string> stamps;  // in order: a link drop is stamped when it began
@@ -159,6 +209,107 @@ TEST_F(DecodeTool, DeviceLeftCookedLogsChangesLinkDropsAndItsLoss) {
               "0a 0a 00 02 00 00 00 80 -1 Čerpadlo +2 n2 -3 n3 -25 n26 +26 n25 +64\n"
               "link-down\nlink-up\nlink-down\nport-lost\n"
               "zorvane-decode: frames 5, changes 2, link drops 2, port losses 1\nexit 0\n");
+}
+
+TEST_F(DecodeTool, DumpAndStatsOfADeviceFollowTheClock) {
+    REQUIRE_VIEWER_TOOLS();
+    const std::regex share("on [0-9.]+ % of [0-9.]+ s\n");  // of a time no test knows
+    const std::string stats =
+        "1: on 0 times, shortest on -, shortest off -, on P\n"
+        "2: on 1 times, shortest on -, shortest off -, on P\n"
+        "3: on 0 times, shortest on -, shortest off -, on P\n"
+        "25: on 0 times, shortest on -, shortest off -, on P\n"
+        "26: on 1 times, shortest on -, shortest off -, on P\n"
+        "64: on 1 times, shortest on -, shortest off -, on P\n";
+    const std::string out = OnDevice("--vcd out.vcd --stats");
+    EXPECT_TRUE(
+        std::regex_replace(out, share, "on P\n").ends_with("waiting for it\n" + stats + "exit 0\n"))
+        << out;
+    const std::string seen = Changes(SigrokSees(dir_ + "/out.vcd"));
+    EXPECT_EQ(
+        std::regex_replace(seen, std::regex("#\\d+"), "#"),
+        std::regex_replace(AtStart(), std::regex("#0"), "#") +
+            "# 1! 1# 1$ 1* 1, 19 1a\n# 0! 1\" 0# 09 1: 1`\n# 0a\n# 1a\n# 0a\n# 0b\n#\nexit 0\n");
+    // The link goes down 40 ms after a frame, timed by the clock that timed the frame.
+    std::vector<long> times;
+    const std::regex time("#(\\d+)");
+    for (std::sregex_iterator i(seen.begin(), seen.end(), time), end; i != end; ++i)
+        times.push_back(std::stol(i->str(1)));
+    ASSERT_EQ(times.size(), 8u);
+    EXPECT_EQ(times[3] - times[2], 40000) << seen;
+    EXPECT_EQ(times[5] - times[4], 40000) << seen;
+    // The same with --changes: their lines first.
+    const std::regex stamp("\\d{4}-\\d\\d-\\d\\dT[0-9:.]{12}[+-]\\d\\d:\\d\\d ");
+    EXPECT_EQ(std::regex_replace(std::regex_replace(OnDevice("--changes --stats"), share, "on P\n"),
+                                 stamp, ""),
+              "0d 0a 00 01 00 00 00 00 +1 +3 +4 +10 +12 +25\n"
+              "0a 0a 00 02 00 00 00 80 -1 +2 -3 -25 +26 +64\n"
+              "link-down\nlink-up\nlink-down\nport-lost\n" +
+                  stats +
+                  "zorvane-decode: frames 5, changes 2, link drops 2, port losses 1\nexit 0\n");
+}
+
+TEST_F(DecodeTool, DumpOfACaptureIsWhatSigrokAndGtkwaveRead) {
+    REQUIRE_VIEWER_TOOLS();
+    Write("names.ini", "IN\n\310erpadlo\nPosuv X\n");
+    // Frames complete at bytes 11, 26, 38 and 50 of 51, 190.97 us each: after 2100.7, 4965.3,
+    // 7256.9 and 9548.6 us; the capture ends at 9739.6 us.
+    const std::string capture = Wire(Lit({1})) + std::string(3, '\0') + Wire(Lit({2})) +
+                                Wire(Lit({2})) + Wire(Lit({1, 64}));
+    EXPECT_EQ(Decode("--vcd out.vcd", capture), "exit 0\n");
+    std::string signals = "$var wire 1 ! L1_Cerpadlo $end\n$var wire 1 \" L2_Posuv_X $end\n";
+    for (int lamp = 3; lamp <= 64; ++lamp)
+        signals += "$var wire 1 " + std::string(1, char('!' + lamp - 1)) + " L" +
+                   std::to_string(lamp) + " $end\n";
+    signals += "$var wire 1 a link $end\n$var wire 1 b port $end\n$upscope $end\n";
+    const std::string changes = "#2100 1! 1a\n#4965 0! 1\"\n#9548 1! 0\" 1`\n";
+    const std::string seen =
+        signals + "$enddefinitions $end\n" + AtStart() + changes + "#9739\nexit 0\n";
+    EXPECT_EQ(SigrokSees(dir_ + "/out.vcd"), seen);
+    // GTKWave's own converter takes it, and what it made gives back the same.
+    EXPECT_EQ(
+        Shell("cd " + dir_ + " && vcd2fst out.vcd out.fst >/dev/null && fst2vcd out.fst >back.vcd"),
+        "exit 0\n");
+    EXPECT_EQ(SigrokSees(dir_ + "/back.vcd"), seen);
+    // The --changes lines tell the same, timed by their offsets; the log ends with its last line.
+    Decode("--changes >log.txt", capture);  // with the summary at its end
+    EXPECT_EQ(Decode("--from-log log.txt --vcd log.vcd"),
+              "zorvane-decode: log.txt: 1 lines are not a change log's; skipped\nexit 0\n");
+    EXPECT_EQ(Changes(SigrokSees(dir_ + "/log.vcd")), AtStart() + changes + "#9549\nexit 0\n");
+    EXPECT_EQ(Decode("--changes --stats", capture),
+              "11 01 00 00 00 00 00 00 00 +1 Čerpadlo\n"
+              "26 02 00 00 00 00 00 00 00 -1 Čerpadlo +2 Posuv X\n"
+              "50 01 00 00 00 00 00 00 80 +1 Čerpadlo -2 Posuv X +64\n"
+              "1 Čerpadlo: on 1 times, shortest on -, shortest off 4.583 ms, on 40.0 % of 0.008 s\n"
+              "2 Posuv X: on 1 times, shortest on 4.583 ms, shortest off -, on 60.0 % of 0.008 s\n"
+              "64: on 1 times, shortest on -, shortest off -, on 2.5 % of 0.008 s\n"
+              "zorvane-decode: frames 4, changes 3, link drops 0, port losses 0\nexit 0\n");
+}
+
+TEST_F(DecodeTool, RecordReadBackShowsTheBouncingContactInStatsAndDump) {
+    REQUIRE_VIEWER_TOOLS();
+    Write("names.ini", "IN\n\310erpadlo\n");
+    const std::string at = "2025-03-14T10:00:0";
+    Write("record.log",
+          at + "0.000+01:00 record-start port=\"COM1\" device=\"./COM1\" names=\"\"\n" + at +
+              "0.010+01:00 01 00 00 00 00 00 00 00 +1 Čerpadlo\n" + at +
+              "0.012+01:00 00 00 00 00 00 00 00 00 -1 Čerpadlo\n" + at +
+              "0.015+01:00 01 00 00 00 00 00 00 00 +1 Čerpadlo\n" + at +
+              "0.016+01:00 00 00 00 00 00 00 00 00 -1 Čerpadlo\n" + at +
+              "0.016+01:00 01 00 00 00 00 00 00 00 +1 Čerpadlo\n" + at + "0.150+01:00 link-down\n" +
+              at + "0.200+01:00 record-gap until=" + at + "0.300+01:00 lost=3\n" + at +
+              "0.400+01:00 link-up\n" + at + "0.400+01:00 03 00 00 00 00 00 00 00 +2\n" + at +
+              "0.500+01:00 port-lost\n" + at + "1.010+01:00 record-end\n" +
+              "2025-02-30T10:00:00.000+01:00 link-down\n");  // no such day
+    EXPECT_EQ(Decode("--from-log record.log --vcd out.vcd --stats"),
+              "zorvane-decode: record.log: 1 lines are not a change log's; skipped\n"
+              "1 Čerpadlo: on 2 times, shortest on 1.000 ms, shortest off 0.000 ms, "
+              "on 99.7 % of 1.000 s\n"
+              "2: on 1 times, shortest on -, shortest off -, on 61.0 % of 1.000 s\nexit 0\n");
+    EXPECT_EQ(Changes(SigrokSees(dir_ + "/out.vcd")),
+              AtStart() +
+                  "#10000 1! 1a\n#12000 0!\n#15000 1!\n#16000 0!\n#16001 1!\n#150000 0a\n"
+                  "#400000 1\" 1a\n#500000 0b\n#1010000 0a\n#1010001\nexit 0\n");
 }
 
 TEST_F(DecodeTool, DeviceReadsALineBridgedFromTcpBySocat) {

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "LineSettings.h"
+#include "LocalTime.h"
 #include "PortName.h"
 #include "TextOutput.h"
 
@@ -39,12 +40,16 @@ bool StopRequested() {
 
 }  // namespace
 
-void LiveLines::Port(ReconnectingPort::Change change, const std::string& device,
-                     const Moment& /*at*/, std::string& /*out*/) {
+void TellPortChange(ReconnectingPort::Change change, const std::string& device) {
     if (change == ReconnectingPort::Change::Lost)
         std::fprintf(stderr, "zorvane-decode: %s is gone; waiting for it\n", device.c_str());
     else
         std::fprintf(stderr, "zorvane-decode: %s is back\n", device.c_str());
+}
+
+void LiveLines::Port(ReconnectingPort::Change change, const std::string& device,
+                     const Moment& /*at*/, std::string& /*out*/) {
+    TellPortChange(change, device);
 }
 
 void LiveChanges::Byte(std::uint8_t byte, const Moment& at, std::string& out) {

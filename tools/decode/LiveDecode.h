@@ -5,6 +5,7 @@
 
 #include "ChangeLog.h"
 #include "FrameReceiver.h"
+#include "LinkClock.h"
 #include "ReconnectingPort.h"
 #include "StreamDecoder.h"
 
@@ -21,6 +22,9 @@ class LiveSink {
     virtual void Port(ReconnectingPort::Change change, const std::string& device, const Moment& at,
                       std::string& out) = 0;
 };
+
+// Says on standard error that the port went away or came back.
+void TellPortChange(ReconnectingPort::Change change, const std::string& device);
 
 // The plain and --trace forms on a device: the offsets count the bytes read since the start, a
 // port that goes and comes back is told on standard error.

@@ -11,8 +11,10 @@ void StreamDecoder::Feed(const std::uint8_t* data, std::size_t size, std::string
             AppendTraceLine(offset_, data[i], step.before, step.completed, out);
         else if (step.completed && changes_)
             changes_->AddFrame(std::to_string(offset_), receiver_.LatestFrame(), out);
-        else if (step.completed)
+        else if (step.completed && !timeline_)
             AppendFrameLine(offset_, step.before, out);
+        if (step.completed && timeline_)
+            timeline_->Frame(ByteTime(offset_), receiver_.LatestFrame(), out);
     }
 }
 

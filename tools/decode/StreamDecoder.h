@@ -6,6 +6,7 @@
 
 #include "ChangeLog.h"
 #include "FrameReceiver.h"
+#include "Timeline.h"
 
 namespace zorvane {
 
@@ -16,9 +17,15 @@ class StreamDecoder {
   public:
     explicit StreamDecoder(bool trace) : trace_(trace) {}
     explicit StreamDecoder(ChangeLog& changes) : trace_(false), changes_(&changes) {}
+    // Tells the frames to `timeline`, timed by their offsets, and writes no frame lines; or with
+    // `changes`, its lines.
+    StreamDecoder(Timeline& timeline, ChangeLog* changes)
+        : trace_(false), changes_(changes), timeline_(&timeline) {}
 
     // Appends the lines for these bytes to `out`; offsets continue across calls.
     void Feed(const std::uint8_t* data, std::size_t size, std::string& out);
+    // How many bytes were fed.
+    std::uint64_t Bytes() const { return offset_; }
 
   private:
     void AppendFrameLine(std::uint64_t offset, const ReceiverState& before, std::string& out);
@@ -29,6 +36,7 @@ class StreamDecoder {
     std::uint64_t offset_ = 0;
     bool trace_;
     ChangeLog* changes_ = nullptr;
+    Timeline* timeline_ = nullptr;
 };
 
 }  // namespace zorvane

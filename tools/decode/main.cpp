@@ -15,15 +15,20 @@
 #include "NamesFile.h"
 #include "StreamDecoder.h"
 #include "TextOutput.h"
+#include "TimelineRun.h"
 
 namespace {
 
 constexpr const char* kUsage =
     "Usage: zorvane-decode [--trace|--changes [--names FILE]] [FILE|-]\n"
     "       zorvane-decode --device PORT [--trace|--changes [--names FILE]]\n"
+    "       zorvane-decode --vcd OUT [--stats] [--names FILE] [--device PORT|--from-log "
+    "LOG|FILE|-]\n"
+    "       zorvane-decode --stats [--changes] [--names FILE] [--device PORT|FILE|-]\n"
+    "       zorvane-decode --stats [--names FILE] --from-log LOG\n"
     "       zorvane-decode --list\n"
     "Decodes the status line with the same receiver as the monitor: from a capture in FILE or on\n"
-    "standard input, or live from the serial port PORT until Ctrl-C.\n"
+    "standard input, or live from the serial port PORT until Ctrl-C; or reads back a change log.\n"
     "\n"
     "Prints one line per completed frame:\n"
     "  OFFSET D0 D1 D2 D3 D4 E0 E1 E2 STATUS\n"
@@ -60,8 +65,31 @@ constexpr const char* kUsage =
     "                 byte's OFFSET for a file or pipe. A file or pipe carries no timing, so the\n"
     "                 link and port lines come only with --device. At the end a summary goes to\n"
     "                 standard error. Output is UTF-8, a line at a time.\n"
-    "  --names FILE   the lamp names for --changes (default: names.ini in the current folder,\n"
-    "                 when there), read as the monitor reads them\n"
+    "  --names FILE   the lamp names for --changes, --vcd and --stats (default: names.ini in\n"
+    "                 the current folder, when there), read as the monitor reads them\n"
+    "  --vcd OUT      write a Value Change Dump (IEEE 1364) to OUT (- for standard output)\n"
+    "                 instead of text, for waveform viewers (gtkwave OUT, PulseView,\n"
+    "                 sigrok-cli): 64 signals named by lamp number and name (L13_Kompresor;\n"
+    "                 accents dropped, other characters _), link (1 up, 0 after 40 ms without\n"
+    "                 a frame and before the first), port (1 open, 0 lost); timescale 1 us.\n"
+    "                 Times come from the clock for --device, from the byte offsets for a\n"
+    "                 capture (a byte takes 11 bits at 57600 baud; a capture's link never goes\n"
+    "                 down) and from the lines for --from-log. Written as it goes, so a viewer\n"
+    "                 can reload a growing file. Not with --trace or --changes.\n"
+    "  --stats        at the end, one line per lamp that changed after the first frame:\n"
+    "                   N NAME: on K times, shortest on A ms, shortest off B ms, on P % of T s\n"
+    "                 K how often it went on; A and B its shortest time on and off, in\n"
+    "                 milliseconds, counting only times that began and ended with a change\n"
+    "                 (- when there is none); P its share of the T seconds from the first frame\n"
+    "                 to the end. A bouncing contact goes on often and briefly. Alone it prints\n"
+    "                 nothing else; with --changes it follows their lines; with --vcd it goes\n"
+    "                 to standard output, so OUT must be a file.\n"
+    "  --from-log LOG read a change log instead of bytes, with --vcd or --stats: --changes\n"
+    "                 output or the monitor's record (- for standard input). The record adds\n"
+    "                 WHEN record-start port=\"COM1\" device=\"...\" names=\"...\" (a run began:\n"
+    "                 port open, link down), FROM record-gap until=TO lost=N (N lines could\n"
+    "                 not be kept) and WHEN record-end (the run ended: link down, port\n"
+    "                 closed). Other lines are skipped with a warning.\n"
     "  --trace        one line per input byte instead: OFFSET BYTE STATUS [frame]\n"
     "  --help         this text\n"
     "  --version      the program's version\n"
@@ -76,6 +104,9 @@ struct Options {
     bool list = false;
     bool trace = false;
     bool changes = false;
+    bool stats = false;
+    const char* vcd = nullptr;
+    const char* fromLog = nullptr;
     const char* device = nullptr;
     const char* names = nullptr;
     const char* path = nullptr;
@@ -86,13 +117,33 @@ int BadUsage(const char* problem) {
     return 2;
 }
 
+// What --vcd, --stats and --from-log go with.
+int ParseTimeline(const Options& opt) {
+    if (opt.vcd && (opt.trace || opt.changes))
+        return BadUsage("--vcd writes no text: not with --trace or --changes");
+    if (opt.stats && opt.trace) return BadUsage("--trace and --stats exclude each other");
+    if (opt.stats && opt.vcd && std::string_view(opt.vcd) == "-")
+        return BadUsage("--stats beside a dump on standard output would spoil it: --vcd FILE");
+    if (opt.fromLog && !opt.vcd && !opt.stats)
+        return BadUsage("--from-log goes with --vcd or --stats");
+    if (opt.fromLog && (opt.device || opt.path || opt.changes))
+        return BadUsage("--from-log reads no FILE, no --device and makes no --changes");
+    return -1;
+}
+
 // Returns -1 to go on, else the exit status.
 int Parse(int argc, char** argv, Options& opt) {
-    static const option kLong[] = {
-        {"trace", no_argument, nullptr, 't'},        {"changes", no_argument, nullptr, 'c'},
-        {"device", required_argument, nullptr, 'd'}, {"list", no_argument, nullptr, 'l'},
-        {"names", required_argument, nullptr, 'n'},  {"help", no_argument, nullptr, 'h'},
-        {"version", no_argument, nullptr, 'V'},      {nullptr, 0, nullptr, 0}};
+    static const option kLong[] = {{"trace", no_argument, nullptr, 't'},
+                                   {"changes", no_argument, nullptr, 'c'},
+                                   {"device", required_argument, nullptr, 'd'},
+                                   {"list", no_argument, nullptr, 'l'},
+                                   {"names", required_argument, nullptr, 'n'},
+                                   {"vcd", required_argument, nullptr, 'v'},
+                                   {"stats", no_argument, nullptr, 's'},
+                                   {"from-log", required_argument, nullptr, 'f'},
+                                   {"help", no_argument, nullptr, 'h'},
+                                   {"version", no_argument, nullptr, 'V'},
+                                   {nullptr, 0, nullptr, 0}};
     for (int c; (c = getopt_long(argc, argv, "th", kLong, nullptr)) != -1;) {
         switch (c) {
             case 't':
@@ -110,6 +161,15 @@ int Parse(int argc, char** argv, Options& opt) {
             case 'n':
                 opt.names = optarg;
                 break;
+            case 'v':
+                opt.vcd = optarg;
+                break;
+            case 's':
+                opt.stats = true;
+                break;
+            case 'f':
+                opt.fromLog = optarg;
+                break;
             case 'h':
                 std::fputs(kUsage, stdout);
                 return 0;
@@ -126,8 +186,9 @@ int Parse(int argc, char** argv, Options& opt) {
     if (opt.device && opt.path) return BadUsage("--device reads no FILE");
     if (opt.list && argc != 2) return BadUsage("--list stands alone");
     if (opt.trace && opt.changes) return BadUsage("--trace and --changes exclude each other");
-    if (opt.names && !opt.changes) return BadUsage("--names goes with --changes");
-    return -1;
+    if (opt.names && !opt.changes && !opt.vcd && !opt.stats)
+        return BadUsage("--names goes with --changes, --vcd or --stats");
+    return ParseTimeline(opt);
 }
 
 // The names beside the lamps: from --names, which must open, or from names.ini when there.
@@ -193,6 +254,12 @@ int ListDevices() {
     return zorvane::WriteOutput(out) ? 0 : 1;
 }
 
+int RunTimeline(const Options& opt, const zorvane::LampCaptions& captions,
+                zorvane::ChangeLog* changes) {
+    return zorvane::RunTimeline({opt.vcd, opt.stats, opt.device, opt.fromLog}, captions, changes,
+                                [&](zorvane::StreamDecoder& d) { return DecodeFile(opt.path, d); });
+}
+
 int Run(const Options& opt, zorvane::ChangeLog* changes) {
     if (opt.device && changes) {
         zorvane::LiveChanges sink(*changes);
@@ -215,11 +282,13 @@ int main(int argc, char** argv) {
     if (opt.list) return ListDevices();
     // Lines as they happen, for `| tee log.txt`.
     if (opt.device || opt.changes) std::setvbuf(stdout, nullptr, _IOLBF, 0);
-    if (!opt.changes) return Run(opt, nullptr);
+    const bool timeline = opt.vcd || opt.stats;
+    if (!opt.changes && !timeline) return Run(opt, nullptr);
     const auto captions = LoadCaptions(opt.names);
     if (!captions) return 1;
     zorvane::ChangeLog changes(*captions);
-    const int status = Run(opt, &changes);
-    std::fprintf(stderr, "zorvane-decode: %s\n", changes.Summary().c_str());
+    zorvane::ChangeLog* log = opt.changes ? &changes : nullptr;
+    const int status = timeline ? RunTimeline(opt, *captions, log) : Run(opt, log);
+    if (log) std::fprintf(stderr, "zorvane-decode: %s\n", changes.Summary().c_str());
     return status;
 }

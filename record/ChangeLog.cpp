@@ -1,10 +1,6 @@
 #include "ChangeLog.h"
 
-#include <cstdio>
-#include <ctime>
-#include <utility>
-
-#include "TextOutput.h"
+#include "TextAppend.h"
 
 namespace zorvane {
 
@@ -19,52 +15,19 @@ LampCaptions CaptionsBesideLamps(const NamesScan& scan) {
     return captions;
 }
 
-std::string LocalTime(std::chrono::system_clock::time_point time) {
-    using namespace std::chrono;
-    const auto seconds = floor<std::chrono::seconds>(time);
-    const auto millis = duration_cast<milliseconds>(time - seconds).count();
-    const std::time_t t = system_clock::to_time_t(seconds);
-    std::tm local{};
-    (void)localtime_r(&t, &local);  // fails only past the year 2^31; zeros then
-    char date[32];
-    char zone[8];  // "+0100"
-    std::strftime(date, sizeof date, "%Y-%m-%dT%H:%M:%S", &local);
-    std::strftime(zone, sizeof zone, "%z", &local);
-    char text[64];
-    std::snprintf(text, sizeof text, "%s.%03d%.3s:%s", date, static_cast<int>(millis), zone,
-                  zone + 3);
-    return text;
-}
-
-bool LinkClock::Frame(const Moment& at) {
-    lastFrame_ = at;
-    return std::exchange(down_, false);
-}
-
-std::optional<Moment> LinkClock::WentDown(const Moment& now) {
-    if (!lastFrame_ || down_ || now.tick - lastFrame_->tick < kSilenceLimit) return std::nullopt;
-    down_ = true;
-    // When it happened, not when a read that brought nothing noticed it.
-    return lastFrame_->After(kSilenceLimit);
-}
-
-namespace {
-
-const char* EventName(ChangeLog::Event event) {
+std::string_view ChangeLog::EventName(Event event) {
     switch (event) {
-        case ChangeLog::Event::LinkDown:
+        case Event::LinkDown:
             return "link-down";
-        case ChangeLog::Event::LinkUp:
+        case Event::LinkUp:
             return "link-up";
-        case ChangeLog::Event::PortLost:
+        case Event::PortLost:
             return "port-lost";
-        case ChangeLog::Event::PortBack:
+        case Event::PortBack:
             return "port-back";
     }
     return "";
 }
-
-}  // namespace
 
 void ChangeLog::AddFrame(std::string_view when, const Frame& frame, std::string& out) {
     ++frames_;

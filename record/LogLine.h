@@ -1,0 +1,55 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "ChangeLog.h"
+#include "Frame.h"
+
+namespace zorvane {
+
+// A change log is lines of the form
+//   WHEN D0 D1 D2 D3 D4 E0 E1 E2 [+N NAME|-N NAME]...  the data changed (ChangeLog)
+//   WHEN link-down|link-up|port-lost|port-back          an event (ChangeLog)
+// and the monitor's record adds
+//   WHEN record-start port="COM1" device="./COM1 -> /dev/ttyUSB0" names="/path/names.ini"
+//        the first line of each run; values quoted, '"' and '\' escaped with '\', bytes below
+//        0x20 as \xHH; names="" when no names file was read
+//   FROM record-gap until=TO lost=N
+//        N lines handed to the record between FROM and TO could not be kept
+//   WHEN record-end                                      the run closed its record
+// WHEN, FROM and TO are local times (LocalTime); zorvane-decode writes the byte offset of a
+// capture as WHEN instead.
+
+// The port and names a run uses, as its first line tells them.
+struct RunInfo {
+    std::string port;    // "COM1"
+    std::string device;  // as a person reads it: "./COM1 -> /dev/ttyUSB0"
+    std::string names;   // the names file read, empty when none
+};
+
+void AppendRecordStart(std::string_view when, const RunInfo& run, std::string& out);
+void AppendRecordGap(std::string_view from, std::string_view until, std::uint64_t lost,
+                     std::string& out);
+void AppendRecordEnd(std::string_view when, std::string& out);
+
+// One line read back.
+struct LogLine {
+    enum class Kind { Frame, Event, RecordStart, RecordGap, RecordEnd };
+
+    Kind kind = Kind::Frame;
+    // WHEN: a moment, or a capture's byte offset.
+    std::optional<std::chrono::system_clock::time_point> wall;
+    std::uint64_t offset = 0;
+    std::string_view when;                                // as written
+    zorvane::Frame frame;                                 // Kind::Frame
+    ChangeLog::Event event = ChangeLog::Event::LinkDown;  // Kind::Event
+};
+
+// Nothing for a line of another form. A trailing CR or LF is allowed.
+std::optional<LogLine> ParseLogLine(std::string_view line);
+
+}  // namespace zorvane
