@@ -11,11 +11,6 @@
 
 namespace zorvane {
 
-// What the window shows beside each lamp (index lamp-1), line ends dropped; empty for a lamp
-// without a name.
-using LampCaptions = std::array<std::string, kLampCount>;
-LampCaptions CaptionsBesideLamps(const NamesScan& scan);
-
 // Local ISO 8601 time with milliseconds and the UTC offset: "2025-03-14T09:26:53.589+01:00".
 std::string LocalTime(std::chrono::system_clock::time_point time);
 

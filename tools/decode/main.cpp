@@ -119,15 +119,19 @@ int Parse(int argc, char** argv, Options& opt) {
     return -1;
 }
 
-// The names beside the lamps: from --names, which must open, or from names.ini when there.
+// The names beside the lamps: from --names, or from names.ini when there; either must read.
 std::optional<zorvane::LampCaptions> LoadCaptions(const char* namesPath) {
-    std::string failure;
-    const auto text = zorvane::ReadNamesFile(namesPath ? namesPath : "names.ini", failure);
-    if (!text && namesPath) {
-        std::fprintf(stderr, "zorvane-decode: cannot open %s: %s\n", namesPath, failure.c_str());
+    const std::string path = namesPath ? namesPath : "names.ini";
+    zorvane::NamesFileError error;
+    const auto text = zorvane::ReadNamesFile(path, error);
+    // The monitor, too, goes on without names when there is no names.ini.
+    const bool absent =
+        error.step == zorvane::NamesFileError::Step::Open && error.sysErrno == ENOENT;
+    if (!text && !namesPath && absent) return zorvane::LampCaptions{};
+    if (!text) {
+        std::fprintf(stderr, "zorvane-decode: %s\n", error.Describe(path).c_str());
         return std::nullopt;
     }
-    if (!text) return zorvane::LampCaptions{};  // the monitor, too, goes on without names
     return zorvane::CaptionsBesideLamps(zorvane::ScanNames(text->bytes, text->cutByReadLimit));
 }
 
