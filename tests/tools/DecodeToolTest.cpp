@@ -91,18 +91,40 @@ TEST_F(DecodeTool, OffsetsRunOnAcrossReadChunks) {
     EXPECT_TRUE(out.ends_with("\n1199999 00 00 00 00 9f 01 02 03 " + kDone + "\nexit 0\n"));
 }
 
-TEST_F(DecodeTool, FailuresHaveExitStatusAndNoFrames) {
-    const std::vector<std::pair<std::string, std::string>> cases = {
-        {"/nonexistent", "1"},    {"/", "1"},         {"--changes --names /", "1"},
-        {"--bogus", "2"},         {"a b", "2"},       {"--trace --changes", "2"},
-        {"--device x file", "2"}, {"--names n", "2"}, {">/dev/full", "1"}};
-    for (const auto& [args, status] : cases) {
-        const std::string out = Decode(args, kExample);
-        EXPECT_EQ(out.find("rd:1"), kNone) << args;
-        EXPECT_TRUE(out.ends_with("exit " + status + "\n")) << args;
-    }
-    EXPECT_EQ(Decode("--device /dev/null"),
-              "zorvane-decode: cannot open /dev/null: /dev/null: not a serial port\nexit 1\n");
+// A live source's lines come out while it still runs: the writer waits for the first one.
+TEST_F(DecodeTool, PrintsFromAPipeWhileTheWriterStillRuns) {
+    Write("frame.bin", kExample);
+    const std::string writer =
+        "{ cat frame.bin; for i in $(seq 100); do [ -s out ] && echo live >live && break; "
+        "sleep 0.1; done; }";
+    EXPECT_EQ(
+        Shell("cd " + dir_ + " && " + writer + " | " + kDecode + " --changes >out 2>&1; cat live"),
+        "live\nexit 0\n");
+}
+
+TEST_F(DecodeTool, FailuresSayWhatWithoutDecodingAnything) {
+    const std::string z = "zorvane-decode: ", again = "\nTry 'zorvane-decode --help'.\nexit 2\n";
+    const std::pair<std::string, std::string> cases[] = {
+        {"/nonexistent", z + "cannot open /nonexistent: No such file or directory\nexit 1\n"},
+        {"/", z + "cannot read /: Is a directory\nexit 1\n"},
+        {"--changes --names /", z + "cannot open /: not a regular file\nexit 1\n"},
+        {"--changes --names /proc/self/mem",
+         z + "cannot read /proc/self/mem: Input/output error\nexit 1\n"},
+        {"--device /dev/null", z + "cannot open /dev/null: not a serial port\nexit 1\n"},
+        {"--bogus", z + "unrecognized option '--bogus'" + again},
+        {"--device", z + "option '--device' requires an argument" + again},
+        {"a b", z + "only one FILE may be given" + again},
+        {"--trace --changes", z + "--trace and --changes exclude each other" + again},
+        {"--device x file", z + "--device reads no FILE" + again},
+        {"--names n", z + "--names goes with --changes" + again},
+        {">/dev/full", "exit 1\n"},  // its message goes to /dev/full too
+    };
+    for (const auto& [args, said] : cases)
+        EXPECT_EQ(Decode(args, kExample), said) << args;
+    // Only a names.ini that is not there is passed over.
+    std::filesystem::create_directory(dir_ + "/names.ini");
+    EXPECT_EQ(Decode("--changes", kExample),
+              z + "cannot open names.ini: not a regular file\nexit 1\n");
 }
 
 TEST_F(DecodeTool, DeviceLeftCookedLogsChangesLinkDropsAndItsLoss) {

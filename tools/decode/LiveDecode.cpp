@@ -70,8 +70,8 @@ void LiveChanges::NoteSilence(const Moment& now, std::string& out) {
 int DecodeDevice(const std::string& path, LiveSink& sink) {
     SerialOpenResult opened = SerialPort::Open(path);
     if (!opened.port) {
-        std::fprintf(stderr, "zorvane-decode: cannot open %s: %s\n", path.c_str(),
-                     opened.error.Reason().c_str());
+        // The reason names the device, as the user sees it.
+        std::fprintf(stderr, "zorvane-decode: cannot open %s\n", opened.error.Reason().c_str());
         return 1;
     }
     InstallStopHandlers();

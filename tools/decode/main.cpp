@@ -1,6 +1,8 @@
 // zorvane-decode: decodes the status line the way the monitor's reader does, from a capture or
 // live from a port.
+#include <fcntl.h>
 #include <getopt.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -14,6 +16,7 @@
 #include "NamesFile.h"
 #include "StreamDecoder.h"
 #include "TextOutput.h"
+#include "UniqueFd.h"
 
 namespace {
 
@@ -21,7 +24,8 @@ constexpr const char* kUsage =
     "Usage: zorvane-decode [--trace|--changes [--names FILE]] [FILE|-]\n"
     "       zorvane-decode --device PATH [--trace|--changes [--names FILE]]\n"
     "Decodes the status line with the same receiver as the monitor: from a capture in FILE or on\n"
-    "standard input, or live from the serial port PATH until Ctrl-C.\n"
+    "standard input, or live from the serial port PATH until Ctrl-C. Lines come out as the bytes\n"
+    "arrive, so a pipe from a live source can be watched.\n"
     "\n"
     "Prints one line per completed frame:\n"
     "  OFFSET D0 D1 D2 D3 D4 E0 E1 E2 STATUS\n"
@@ -39,7 +43,7 @@ constexpr const char* kUsage =
     "  --device PATH  read the serial port PATH (e.g. COM1 linked to /dev/ttyUSB0) as the monitor\n"
     "                 does: raw 57600 8O1, exclusive, never the system console. A device that\n"
     "                 goes away is waited for and opened again. Ctrl-C or SIGTERM ends it with\n"
-    "                 status 0 and the port's read time-outs as they were.\n"
+    "                 status 0 and the port's settings as they were.\n"
     "  --changes      one line only when something changes, instead:\n"
     "                   WHEN D0 D1 D2 D3 D4 E0 E1 E2 [+N NAME|-N NAME]...\n"
     "                     the data differ from the frame before (the first frame always does);\n"
@@ -55,7 +59,7 @@ constexpr const char* kUsage =
     "  --names FILE   the lamp names for --changes (default: names.ini in the current folder,\n"
     "                 when there), read as the monitor reads them\n"
     "  --trace        one line per input byte instead: OFFSET BYTE STATUS [frame]\n"
-    "  --help         this text\n"
+    "  -h, --help     this text\n"
     "  --version      the program's version\n"
     "\n"
     "Read a port with --device, not with a bare `cat`: a terminal in its default settings turns\n"
@@ -86,7 +90,8 @@ int Parse(int argc, char** argv, Options& opt) {
                                    {"help", no_argument, nullptr, 'h'},
                                    {"version", no_argument, nullptr, 'V'},
                                    {nullptr, 0, nullptr, 0}};
-    for (int c; (c = getopt_long(argc, argv, "th", kLong, nullptr)) != -1;) {
+    argv[0] = const_cast<char*>("zorvane-decode");  // getopt_long's messages name argv[0]
+    for (int c; (c = getopt_long(argc, argv, "h", kLong, nullptr)) != -1;) {
         switch (c) {
             case 't':
                 opt.trace = true;
@@ -135,34 +140,36 @@ std::optional<zorvane::LampCaptions> LoadCaptions(const char* namesPath) {
     return zorvane::CaptionsBesideLamps(zorvane::ScanNames(text->bytes, text->cutByReadLimit));
 }
 
-int Decode(std::FILE* in, const char* name, zorvane::StreamDecoder& decoder) {
+// Decodes what each read brings as soon as it comes, so a pipe from a live source prints as the
+// frames arrive; from a file each read still brings a whole buffer.
+int Decode(int fd, const char* name, zorvane::StreamDecoder& decoder) {
     static unsigned char buffer[1 << 20];
     std::string out;
     out.reserve(sizeof buffer);
     for (;;) {
-        const std::size_t n = std::fread(buffer, 1, sizeof buffer, in);
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            std::fprintf(stderr, "zorvane-decode: cannot read %s: %s\n", name,
+                         std::strerror(errno));
+            return 1;
+        }
+        if (n == 0) return 0;  // every chunk's lines are out already
         out.clear();
-        decoder.Feed(buffer, n, out);
+        decoder.Feed(buffer, static_cast<std::size_t>(n), out);
         if (!zorvane::WriteOutput(out)) return 1;
-        if (n < sizeof buffer) break;
     }
-    if (std::ferror(in)) {
-        std::fprintf(stderr, "zorvane-decode: cannot read %s: %s\n", name, std::strerror(errno));
-        return 1;
-    }
-    return 0;  // every chunk's lines are out already
 }
 
 int DecodeFile(const char* path, zorvane::StreamDecoder& decoder) {
-    if (!path || std::string_view(path) == "-") return Decode(stdin, "standard input", decoder);
-    std::FILE* in = std::fopen(path, "rb");
-    if (!in) {
+    if (!path || std::string_view(path) == "-")
+        return Decode(STDIN_FILENO, "standard input", decoder);
+    const zorvane::UniqueFd in(::open(path, O_RDONLY | O_CLOEXEC));
+    if (!in.Valid()) {
         std::fprintf(stderr, "zorvane-decode: cannot open %s: %s\n", path, std::strerror(errno));
         return 1;
     }
-    const int status = Decode(in, path, decoder);
-    std::fclose(in);  // read-only: nothing to lose if closing fails
-    return status;
+    return Decode(in.Get(), path, decoder);
 }
 
 int Run(const Options& opt, zorvane::ChangeLog* changes) {
