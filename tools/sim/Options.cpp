@@ -152,7 +152,7 @@ CommandLine ParseCommandLine(int argc, char** argv) {
 }
 
 const char* UsageText() {
-    return R"(Usage: zorvane-sim [OPTIONS]
+    return R"(Usage: zorvane-sim [OPTION]...
 Simulated Vorlan: sends frames AA D0..D4 C1 AA E0 E1 E2 C2 the way the transmitter does.
 
 Where the bytes go (default: a new pseudo-terminal, linked as ./COM1):
@@ -178,7 +178,7 @@ When:
   --frames N         stop after N frames (default: run until Ctrl-C or SIGTERM)
   --silence MS/EVERY_MS
                      send nothing for the last MS milliseconds of every EVERY_MS
-  --help             this text
+  -h, --help         this text
   --version          the version
 
 Options may be shortened while they stay unambiguous, and take the form --name=VALUE.
