@@ -59,6 +59,9 @@ TEST(NamesTool, PrintsNamesBesideLampsWarnsAndRefuses) {
         {"a.ini b.ini", "", 2, "", "zorvane-names: extra operand 'b.ini'" + again},
         {"no.ini", "", 1, "", "zorvane-names: cannot open no.ini: No such file or directory\n"},
         {"fifo.ini", "", 1, "", "zorvane-names: cannot open fifo.ini: not a regular file\n"},
+        // Write-only even for root.
+        {"/proc/sys/vm/drop_caches", "", 1, "",
+         "zorvane-names: cannot open /proc/sys/vm/drop_caches: Permission denied\n"},
         // Fails at the first read, as a failing disk would.
         {"/proc/self/mem", "", 1, "",
          "zorvane-names: cannot read /proc/self/mem: Input/output error\n"},
