@@ -1,14 +1,15 @@
 #include "CommandLine.h"
 
+#include <getopt.h>
+
 #include <cstdio>
-#include <string_view>
 
 namespace zorvane {
 
 namespace {
 
 constexpr const char* kHelp =
-    "Usage: zorvane [--help | --version]\n"
+    "Usage: zorvane [-h | --help | --version]\n"
     "Shows the Vorlan's serial status line: 64 lamps (40 PLC and 24 RT7720 signals) with\n"
     "their names, the frame bytes as hex, and a link indicator that turns red with\n"
     "\"Vorlan nevysílá\" when 40 ms pass without a frame. The line runs at 57600 baud, 8O1.\n"
@@ -20,8 +21,8 @@ constexpr const char* kHelp =
     "next time (~/.config/zorvane/zorvane.conf). The lamp names come from ./names.ini in the\n"
     "current folder.\n"
     "\n"
-    "  --help     this text\n"
-    "  --version  the version\n"
+    "  -h, --help     this text\n"
+    "      --version  the version\n"
     "\n"
     "See zorvane(1).\n";
 
@@ -30,20 +31,28 @@ int Print(const char* text) {
     return std::fputs(text, stdout) >= 0 && std::fflush(stdout) == 0 ? 0 : 1;
 }
 
-}  // namespace
-
-std::optional<int> HandleCommandLine(int argc, char** argv) {
-    if (argc < 2) return std::nullopt;
-    const std::string_view first = argv[1];
-    if (argc == 2 && first == "--help") return Print(kHelp);
-    if (argc == 2 && first == "--version") return Print("zorvane " ZORVANE_VERSION "\n");
-    // --help and --version stand alone: with more after them, the next argument is the wrong one.
-    const char* wrong = first == "--help" || first == "--version" ? argv[2] : argv[1];
+int Refuse(const char* wrong) {
     std::fprintf(stderr,
                  "zorvane: unexpected argument '%s': ports are chosen in the window; "
                  "see zorvane --help\n",
                  wrong);
     return 2;
+}
+
+}  // namespace
+
+std::optional<int> HandleCommandLine(int argc, char** argv) {
+    static const option kOptions[] = {{"help", no_argument, nullptr, 'h'},
+                                      {"version", no_argument, nullptr, 'V'},
+                                      {nullptr, 0, nullptr, 0}};
+    if (argc < 2) return std::nullopt;
+    opterr = 0;  // the one message below names what is wrong
+    // '+': the first word that is no option ends them, so it is the one refused.
+    const int action = getopt_long(argc, argv, "+h", kOptions, nullptr);
+    // --help and --version stand alone: with more after them, the next argument is the wrong one.
+    if (action == '?' || action == -1) return Refuse(argv[optind == 1 ? 1 : optind - 1]);
+    if (optind < argc) return Refuse(argv[optind]);
+    return action == 'h' ? Print(kHelp) : Print("zorvane " ZORVANE_VERSION "\n");
 }
 
 }  // namespace zorvane

@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <QTimer>
+#include <cstring>
 
 #include "FrameText.h"
 #include "LampColors.h"
@@ -168,13 +169,22 @@ void MainWindow::PlaceOnScreen() {
 }
 
 void MainWindow::LoadLampNames() {
-    if (const std::optional<NamesScan> scan = LoadNamesFile(kNamesFile)) {
+    NamesFileError error;
+    if (const std::optional<NamesScan> scan = LoadNamesFile(kNamesFile, error)) {
         ShowNames(lampNames_, scan->captions);
         return;
     }
-    const QString text = QStringLiteral("Nelze otevřít soubor names.ini s pojmenováním proměnných");
+    // The system's own words are English; its name for the error is not a sentence.
+    const bool unread = error.step == NamesFileError::Step::Read;
+    const QString text =
+        unread ? QStringLiteral("Nelze přečíst soubor names.ini s pojmenováním proměnných")
+               : QStringLiteral("Nelze otevřít soubor names.ini s pojmenováním proměnných");
     const QString detail =
-        QStringLiteral("Hledáno ve složce %1").arg(QDir::toNativeSeparators(QDir::currentPath()));
+        unread ? QStringLiteral("%1: chyba při čtení (%2)")
+                     .arg(QDir::toNativeSeparators(QDir::current().absoluteFilePath(kNamesFile)),
+                          QString::fromLatin1(::strerrorname_np(error.sysErrno)))
+               : QStringLiteral("Hledáno ve složce %1")
+                     .arg(QDir::toNativeSeparators(QDir::currentPath()));
     if (showMessage_) {
         showMessage_(this, text, detail);
         return;

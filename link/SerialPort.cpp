@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
+#include <cstring>
 #include <optional>
 
 #include "LineSettings.h"
@@ -85,11 +87,10 @@ SerialOpenResult SerialPort::Open(const std::string& path, const std::vector<dev
     if (!::isatty(fd.Get())) return Refusal(device, PortError::NotSerial);
     // 4. Exclusive. The lock is what even root respects; TIOCEXCL (step 6) stops other openers.
     if (::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0) return Failure(device, errno);
-    // 5. The time-outs as found. From here on the port object puts them back on every path.
+    // 5. The settings as found. From here on the port object puts them back on every path.
     termios tio{};
     if (::tcgetattr(fd.Get(), &tio) != 0) return Failure(device, errno);
-    std::unique_ptr<SerialPort> port(
-        new SerialPort(std::move(fd), {tio.c_cc[VMIN], tio.c_cc[VTIME]}));
+    std::unique_ptr<SerialPort> port(new SerialPort(std::move(fd), device, tio));
     const int portFd = port->fd_.Get();
     // 6. Exclusive for every other non-root opener too.
     if (::ioctl(portFd, TIOCEXCL) != 0) return Failure(device, errno);
@@ -104,7 +105,8 @@ SerialOpenResult SerialPort::Open(const std::string& path, const std::vector<dev
     return {std::move(port), {}};
 }
 
-SerialPort::SerialPort(UniqueFd fd, SavedTimeouts saved) : fd_(std::move(fd)), saved_(saved) {}
+SerialPort::SerialPort(UniqueFd fd, std::string device, const termios& saved)
+    : fd_(std::move(fd)), device_(std::move(device)), saved_(saved) {}
 
 SerialPort::~SerialPort() {
     RestoreAndClose();
@@ -141,16 +143,15 @@ SerialPort::ReadResult SerialPort::Read(std::uint8_t& out) {
 void SerialPort::RestoreAndClose() {
     if (!fd_.Valid()) return;
     const int fd = fd_.Get();
-    termios tio{};
-    // A device that is gone has no settings left to restore; closing is all that remains.
-    if (::tcgetattr(fd, &tio) == 0) {
-        tio.c_cc[VMIN] = saved_.vmin;
-        tio.c_cc[VTIME] = saved_.vtime;
-        (void)::tcsetattr(fd, TCSANOW, &tio);  // same: nothing else to do at close
-    }
+    if (::tcsetattr(fd, TCSANOW, &saved_) != 0) Report("cannot put its settings back");
     // A terminal that outlives us (a pseudo-terminal whose master stays) would stay exclusive.
-    (void)::ioctl(fd, TIOCNXCL);  // fails only on a gone device, which nobody reopens
-    fd_.Reset();                  // also drops the lock
+    (void)::ioctl(fd, TIOCNXCL);  // fails only where the settings failed too, which is told
+    if (::close(fd_.Release()) != 0) Report("cannot close it");  // also drops the lock
+}
+
+void SerialPort::Report(const char* what) const {
+    std::fprintf(stderr, "%s: %s: %s: %s\n", program_invocation_short_name, device_.c_str(), what,
+                 std::strerror(errno));
 }
 
 }  // namespace zorvane

@@ -23,16 +23,11 @@ struct SerialOpenResult {
 };
 
 // An open serial port set up for the status line: exclusive, raw 57600 8O1, no flow control,
-// reads return one byte or nothing after 100 ms. Destroying it restores the time-outs it found
-// (VMIN/VTIME only; the line settings stay) and closes it.
+// reads return one byte or nothing after 100 ms. Destroying it puts back all the settings it
+// found (line settings and time-outs) and closes it; a failure of either is told on standard
+// error, as the port may be left as this program set it.
 class SerialPort final {
   public:
-    // The time-outs as found on the port.
-    struct SavedTimeouts {
-        cc_t vmin = 0;
-        cc_t vtime = 0;
-    };
-
     // Never blocks (a line without carrier included) and never opens a console in `consoles`.
     static SerialOpenResult Open(const std::string& path,
                                  const std::vector<dev_t>& consoles = ConsoleDevices());
@@ -52,8 +47,10 @@ class SerialPort final {
     void Abandon() { fd_.Reset(); }
 
   private:
-    SerialPort(UniqueFd fd, SavedTimeouts saved);
+    SerialPort(UniqueFd fd, std::string device, const termios& saved);
     void RestoreAndClose();
+    // "PROGRAM: DEVICE: WHAT: the system's reason", for the last failed call.
+    void Report(const char* what) const;
 
     UniqueFd fd_;
     // What one read() brought, handed out a byte at a time: a system call per burst, not per
@@ -62,7 +59,8 @@ class SerialPort final {
     std::size_t next_ = 0;
     std::size_t filled_ = 0;
     int quickEmptyReads_ = 0;
-    SavedTimeouts saved_;
+    std::string device_;  // as the user sees it, for the messages
+    termios saved_;
 };
 
 }  // namespace zorvane

@@ -16,12 +16,27 @@ struct NamesText {
     std::optional<std::size_t> zeroByteAt;  // offset of the zero byte that ended the text
 };
 
-// Opens, reads and closes a names file. Nothing, with the reason in `failure` (the system's
-// text, or "not a regular file"), when it cannot be opened: missing, unreadable, or not a
-// regular file (a FIFO or device is never waited on). A failed read leaves the text short.
-std::optional<NamesText> ReadNamesFile(const std::string& path, std::string& failure);
+// Why a names file gave no text.
+struct NamesFileError {
+    enum class Step { Open, Read };
+    Step step = Step::Open;
+    int sysErrno = 0;  // 0: not a regular file
 
-// The names a file gives the lamps; nothing when the file cannot be opened.
-std::optional<NamesScan> LoadNamesFile(const std::string& path);
+    // The system's text, or "not a regular file".
+    std::string Reason() const;
+    // "cannot open PATH: REASON" or "cannot read PATH: REASON".
+    std::string Describe(const std::string& path) const;
+};
+
+// Opens, reads and closes a names file. Nothing when it cannot be opened (missing, unreadable,
+// or not a regular file: a FIFO or device is never waited on) or when a read fails.
+std::optional<NamesText> ReadNamesFile(const std::string& path, NamesFileError& error);
+
+// The text of the open file `fd`: nothing when a read fails, even after some bytes, so a
+// failing file gives no names rather than some.
+std::optional<NamesText> ReadNamesText(int fd, NamesFileError& error);
+
+// The names a file gives the lamps; nothing when ReadNamesFile gives no text.
+std::optional<NamesScan> LoadNamesFile(const std::string& path, NamesFileError& error);
 
 }  // namespace zorvane

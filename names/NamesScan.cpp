@@ -7,8 +7,9 @@ namespace zorvane {
 
 namespace {
 
-constexpr std::size_t kLineLimit = 250;    // bytes of one line, line end included
-constexpr std::size_t kCaptionLimit = 12;  // bytes of one caption, line end included
+constexpr std::size_t kLineLimit = 250;  // bytes of one line, line end included
+// Characters of one caption, line end included: bytes in the Windows-1250 files it was made for.
+constexpr std::size_t kCaptionLimit = 12;
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
 // True when `line` begins with `keyword` (exact bytes) and ends there or goes on with a space,
@@ -73,10 +74,11 @@ class LineCursor {
 
 void SetName(NamesScan& scan, int label, const LineCursor& lines) {
     const std::string_view line = lines.line();
-    scan.captions[label - 1] = DecodeCaption(line.substr(0, kCaptionLimit), scan.encoding);
+    const std::size_t cut = CharacterPrefix(line, kCaptionLimit, scan.encoding);
+    scan.captions[label - 1] = DecodeCaption(line.substr(0, cut), scan.encoding);
     // Only bytes of the name count as lost, not its line end.
-    if (line.find_first_not_of("\r\n", kCaptionLimit) != std::string_view::npos)
-        scan.cutNames.push_back({label, lines.lineNo()});
+    if (line.find_first_not_of("\r\n", cut) != std::string_view::npos)
+        scan.cutNames.push_back({LampBesideName(label), lines.lineNo()});
 }
 
 void NoteIgnored(std::vector<int>& ignored, const LineCursor& lines) {
@@ -119,6 +121,17 @@ void ReadOutputNames(LineCursor& lines, NamesScan& scan) {
 }
 
 }  // namespace
+
+LampCaptions CaptionsBesideLamps(const NamesScan& scan) {
+    LampCaptions captions;
+    for (int lamp = 1; lamp <= kInputNames + kOutputNames; ++lamp) {
+        const auto& name = scan.captions[LampBesideName(lamp) - 1];
+        if (!name) continue;
+        for (const char c : *name)
+            if (c != '\r' && c != '\n') captions[lamp - 1] += c;
+    }
+    return captions;
+}
 
 NamesScan ScanNames(std::string_view text, bool cutByReadLimit) {
     NamesScan scan;

@@ -13,9 +13,9 @@ namespace zorvane {
 inline constexpr int kInputNames = 40;   // Label1..Label40
 inline constexpr int kOutputNames = 24;  // Label41..Label64
 
-// A name that lost visible bytes to the 12-byte cut.
+// A name that lost visible characters to the 12-character cut.
 struct CutName {
-    int label;
+    int lamp;  // the lamp it stands beside
     int line;
 };
 
@@ -39,6 +39,11 @@ struct NamesScan {
 constexpr int LampBesideName(int n) {
     return n == 25 ? 26 : n == 26 ? 25 : n;
 }
+
+// What the window shows beside each lamp (index lamp-1), line ends dropped; empty for a lamp
+// without a name.
+using LampCaptions = std::array<std::string, kInputNames + kOutputNames>;
+LampCaptions CaptionsBesideLamps(const NamesScan& scan);
 
 // Finds the markers and names in `text`, the file's text as read (see NamesFile.h).
 // `cutByReadLimit`: the read limit, not the file, ended the text, so it may split a character.

@@ -126,6 +126,17 @@ TextEncoding DetectEncoding(std::string_view text, bool cutByReadLimit) {
                                                      : TextEncoding::kWindows1250;
 }
 
+std::size_t CharacterPrefix(std::string_view text, std::size_t chars, TextEncoding encoding) {
+    if (encoding == TextEncoding::kWindows1250) return std::min(chars, text.size());
+    std::size_t pos = 0;
+    for (std::size_t counted = 0; pos < text.size() && counted < chars;) {
+        const std::size_t n = Utf8CharAt(text, pos);
+        pos += n == 0 ? 1 : n;
+        counted += n == 0 ? 0 : 1;
+    }
+    return pos;
+}
+
 std::string DecodeCaption(std::string_view bytes, TextEncoding encoding) {
     if (encoding == TextEncoding::kUtf8) return WholeUtf8Chars(bytes);
     std::string out;

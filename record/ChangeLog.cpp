@@ -4,17 +4,6 @@
 
 namespace zorvane {
 
-LampCaptions CaptionsBesideLamps(const NamesScan& scan) {
-    LampCaptions captions;
-    for (int lamp = 1; lamp <= kLampCount; ++lamp) {
-        const auto& name = scan.captions[LampBesideName(lamp) - 1];
-        if (!name) continue;
-        for (const char c : *name)
-            if (c != '\r' && c != '\n') captions[lamp - 1] += c;
-    }
-    return captions;
-}
-
 std::string_view ChangeLog::EventName(Event event) {
     switch (event) {
         case Event::LinkDown:

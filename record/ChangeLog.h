@@ -12,11 +12,6 @@
 
 namespace zorvane {
 
-// What the window shows beside each lamp (index lamp-1), line ends dropped; empty for a lamp
-// without a name.
-using LampCaptions = std::array<std::string, kLampCount>;
-LampCaptions CaptionsBesideLamps(const NamesScan& scan);
-
 // Writes a line only when something changes: a frame whose data differ from the frame before
 // ("WHEN D0 .. E2 +N name -N name ..."), or an event ("WHEN link-down"), and counts what it saw.
 class ChangeLog {

@@ -22,16 +22,18 @@ status=$?
 status=$?
 [ $status -eq 1 ] || fail "--version into a full device: status $status, expected 1"
 
-out=$("$bin" --help)
-status=$?
-[ $status -eq 0 ] || fail "--help: status $status"
-for needed in 'Usage: zorvane' names.ini COM1 'zorvane(1)'; do
-    case $out in *"$needed"*) ;; *) fail "--help does not mention $needed" ;; esac
+for help in --help -h; do
+    out=$("$bin" $help)
+    status=$?
+    [ $status -eq 0 ] || fail "$help: status $status"
+    for needed in 'Usage: zorvane' names.ini COM1 'zorvane(1)'; do
+        case $out in *"$needed"*) ;; *) fail "$help does not mention $needed" ;; esac
+    done
 done
 
 # Each case: the arguments, then the one the message must name.
 for case in '-x|-x' '--port=COM1|--port=COM1' '|' 'COM1|COM1' '--help extra|extra' \
-    '--version COM2|COM2'; do
+    '--version COM2|COM2' '--help --version|--version' 'COM1 --help|COM1'; do
     args=${case%|*}
     wrong=${case#*|}
     # shellcheck disable=SC2086  # the words of a case are the arguments

@@ -235,6 +235,18 @@ TEST(LampImages, AFaceIsDrawnOnceAndFillsItsLampAtAnyScreenScale) {
     }
 }
 
+// /proc/self/mem is a regular file whose first read fails.
+TEST_F(Window, ANamesFileThatCannotBeReadIsReportedAndNamesNoLamp) {
+    folder_.Link("names.ini", "/proc/self/mem");
+    Build();
+    const std::vector<QString> message = {
+        "Nelze přečíst soubor names.ini s pojmenováním proměnných",
+        QDir::current().absoluteFilePath("names.ini") + ": chyba při čtení (EIO)"};
+    EXPECT_EQ(messages_, message);
+    for (int n = 1; n <= kLampCount; ++n)
+        EXPECT_EQ(Label(n)->text(), "") << n;
+}
+
 TEST_F(Window, AWaitedForPortIsNamedInTheIndicatorsTooltip) {
     MainWindow& window = Build();
     window.ShowPortWaiting("/dev/ttyUSB0");

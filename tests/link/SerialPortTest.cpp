@@ -27,7 +27,7 @@ class SerialPortTest : public testing::Test {
     test::Pty pty_;
 };
 
-TEST_F(SerialPortTest, OpensExclusivelySetsTheLineUpAndRestoresOnlyTheTimeouts) {
+TEST_F(SerialPortTest, OpensExclusivelySetsTheLineUpAndRestoresAllItFound) {
     termios dirty = pty_.Settings();  // everything the open must undo
     dirty.c_lflag |= ICANON | ECHO | ISIG;
     dirty.c_iflag |= IXON | IXOFF | ICRNL | INPCK;
@@ -36,6 +36,7 @@ TEST_F(SerialPortTest, OpensExclusivelySetsTheLineUpAndRestoresOnlyTheTimeouts) 
     ::cfsetspeed(&dirty, B9600);
     ASSERT_EQ(::tcsetattr(pty_.Master(), TCSANOW, &dirty), 0);
     pty_.SetTimeouts(7, 3);
+    const termios found = pty_.Settings();  // as the pseudo-terminal took them
 
     auto opened = Open();
     ASSERT_TRUE(opened.port) << opened.error.Reason();
@@ -60,10 +61,10 @@ TEST_F(SerialPortTest, OpensExclusivelySetsTheLineUpAndRestoresOnlyTheTimeouts) 
 
     opened.port.reset();
     t = pty_.Settings();
-    EXPECT_EQ(t.c_cc[VMIN], 7);
-    EXPECT_EQ(t.c_cc[VTIME], 3);
-    EXPECT_EQ(t.c_lflag & ICANON, 0u);  // the line settings stay
-    EXPECT_TRUE(Open().port) << "set up already, it opens again";
+    EXPECT_TRUE(t.c_iflag == found.c_iflag && t.c_oflag == found.c_oflag &&
+                t.c_cflag == found.c_cflag && t.c_lflag == found.c_lflag &&
+                std::equal(t.c_cc, t.c_cc + NCCS, found.c_cc));
+    EXPECT_TRUE(Open().port) << "restored, it opens again";
 }
 
 // COMn is ./COMn when that entry exists, even as a dangling link.
@@ -127,6 +128,11 @@ TEST_F(SerialPortTest, PassesBytesAsTheyAreThenTimesOutThenSeesAHangup) {
 
     pty_.CloseMaster();
     EXPECT_EQ(opened.port->Read(byte), SerialPort::ReadResult::Gone);
+    testing::internal::CaptureStderr();
+    opened.port.reset();  // a hung-up terminal takes no settings
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "link_serial_test: ./COM1 -> " + pty_.Slave() +
+                  ": cannot put its settings back: Input/output error\n");
 }
 
 // The window shows the Czech reason, the tools the English one.

@@ -1,5 +1,8 @@
 // The names loader, fed through real files as the monitor reads them.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -22,7 +25,8 @@ void ExpectNames(std::initializer_list<Case> cases) {
         std::FILE* file = std::tmpfile();
         std::fwrite(c.text.data(), 1, c.text.size(), file);
         std::fflush(file);
-        const auto scan = LoadNamesFile("/proc/self/fd/" + std::to_string(fileno(file)));
+        NamesFileError error;
+        const auto scan = LoadNamesFile("/proc/self/fd/" + std::to_string(fileno(file)), error);
         std::fclose(file);
         ASSERT_TRUE(scan) << c.what;
         std::map<int, std::string> named;
@@ -79,16 +83,16 @@ TEST(NamesFile, DecodesWindows1250UnlessTheWholeTextIsStrictUtf8) {
          "IN\r\n\x80\x81\x83\x88\x90\x98\r\n",
          {{1, "€\u0081\u0083\u0088\u0090\u0098\r\n"}}},
         {"UTF-8, every kind of lead byte",
-         "IN\r\nŽluťoučký kůň\r\nČerpadlo\r\n"
+         "IN\r\nŽluťoučký kůň\r\nMotor hlavní\r\n"
          "한ẞ\uFFFD\u0800\r\n😀\U00040000©\r\n\U000E0001\U00100000\u07FF\r\n",
-         {{1, "Žluťoučk"},
-          {2, "Čerpadlo\r\n"},
-          {3, "한ẞ\uFFFD\u0800"},
+         {{1, "Žluťoučký ků"},
+          {2, "Motor hlavní"},
+          {3, "한ẞ\uFFFD\u0800\r\n"},
           {4, "😀\U00040000©\r\n"},
           {5, "\U000E0001\U00100000\u07FF\r\n"}}},
         {"UTF-8 split",
-         "IN\r\n" + std::string(249, 'a') + "čx\r\n",
-         {{1, std::string(12, 'a')}, {2, "x\r\n"}}},
+         "IN\r\n" + std::string(249, 'a') + "čabcdefghijkl\r\n",
+         {{1, std::string(12, 'a')}, {2, "abcdefghijkl"}}},
         {"UTF-8 mark", "\xEF\xBB\xBFIN\r\nA\r\n", {{1, "A\r\n"}}},
         {"Windows-1250 byte", "\x9A\r\nIN\r\nČ\r\n", cp1250},
         {"overlong", "\xE0\x80\x80\r\nIN\r\nČ\r\n", cp1250},
@@ -98,15 +102,37 @@ TEST(NamesFile, DecodesWindows1250UnlessTheWholeTextIsStrictUtf8) {
         {"cut by the read limit", pad + "IN\r\nČČ\xC4\x8C", {{1, "ČČ"}}},
         {"cut by the limit, not UTF-8", pad + "IN\r\n\x9A\x9AČ\xC4", {{1, "ššÄŚÄ"}}},
         {"a stray byte cut by the limit", pad + "IN\r\nČČ\x80", {{1, "ÄŚÄŚ€"}}},
-        {"cut by the file's end", pad + "IN\r\nČ\xC4", {{1, "ÄŚÄ"}}},
+        {"cut by the file's end at 5000 bytes", "\n\n" + pad + "IN\r\nČ\xC4", {{1, "ÄŚÄ"}}},
         {"cut by a zero byte", pad + "IN\r\nČ\xC4" + std::string(9, '\0'), {{1, "ÄŚÄ"}}},
     });
+}
+
+// Names at the end of a page whose next page is gone: /proc/self/mem gives the first read its
+// bytes and fails the next, as a failing disk would.
+TEST(NamesFile, AReadThatFailsMidwayGivesNoTextAndSaysWhy) {
+    const std::size_t page = ::sysconf(_SC_PAGESIZE);
+    const std::string text = "IN\r\nA\r\n";
+    auto* pages = static_cast<char*>(
+        ::mmap(nullptr, 2 * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+    ASSERT_TRUE(pages != MAP_FAILED && ::munmap(pages + page, page) == 0);
+    char* at = pages + page - text.size();
+    text.copy(at, text.size());
+    const int fd = ::open("/proc/self/mem", O_RDONLY | O_CLOEXEC);
+    char first[64];
+    ASSERT_EQ(::pread(fd, first, sizeof first, reinterpret_cast<off_t>(at)), ssize_t(text.size()));
+    ASSERT_NE(::lseek(fd, reinterpret_cast<off_t>(at), SEEK_SET), -1);
+    NamesFileError error;
+    EXPECT_FALSE(ReadNamesText(fd, error));
+    EXPECT_EQ(error.Describe("names.ini"), "cannot read names.ini: Input/output error");
+    ::close(fd);
+    ::munmap(pages, page);
 }
 
 TEST(NamesFile, EveryCorpusFileLoadsIntoWholeUtf8Captions) {
     int files = 0;
     for (const auto& entry : std::filesystem::directory_iterator(NAMES_CORPUS_DIR)) {
-        const NamesScan scan = LoadNamesFile(entry.path()).value();
+        NamesFileError error;
+        const NamesScan scan = LoadNamesFile(entry.path(), error).value();
         for (const auto& caption : scan.captions)
             EXPECT_EQ(DecodeCaption(caption.value_or(""), TextEncoding::kUtf8),
                       caption.value_or(""))

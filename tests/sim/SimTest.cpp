@@ -134,7 +134,7 @@ TEST(SimReplay, SendsTheFileAsItIsOnceOrInALoop) {
 // 2 for what the user typed wrong, 1 for what failed while running; the message names it.
 TEST(SimExit, TellsABadArgumentFromAFailure) {
     for (const auto& [args, status, named] :
-         {std::tuple{"--frames 0", 2, "--frames"},
+         {std::tuple{"--rate 0", 2, "--rate: \"0\" is not valid (frames per second, more than 0"},
           {"--bogus", 2, "--bogus"},
           {"--pattern fixed:0102030405a0B0CG", 2, "fixed:"},
           {"--stdout --replay /nonexistent/cap.bin", 1, "/nonexistent/cap.bin"}}) {

@@ -154,34 +154,58 @@ TEST_F(DecodeTool, OffsetsRunOnAcrossReadChunks) {
     EXPECT_TRUE(out.ends_with("\n1199999 00 00 00 00 9f 01 02 03 " + kDone + "\nexit 0\n"));
 }
 
-TEST_F(DecodeTool, FailuresHaveExitStatusAndNoFrames) {
-    std::vector<std::pair<std::string, std::string>> cases = {
-        {"/nonexistent", "1"},    {"/", "1"},         {"--changes --names /", "1"},
-        {"--bogus", "2"},         {"a b", "2"},       {"--trace --changes", "2"},
-        {"--device x file", "2"}, {"--names n", "2"}, {">/dev/full", "1"},
-        {"--list x", "2"}};
-    cases.insert(cases.end(), {{"--vcd x --trace", "2"},
-                               {"--vcd x --changes", "2"},
-                               {"--stats --trace", "2"},
-                               {"--stats --vcd -", "2"},
-                               {"--from-log x", "2"},
-                               {"--stats --from-log x y", "2"},
-                               {"--vcd /dev/full", "1"},
-                               {"--vcd /nonexistent/x.vcd", "1"},
-                               {"--stats --from-log /nonexistent", "1"},
-                               {"--stats --from-log -", "1"}});
-    for (const auto& [args, status] : cases) {
-        const std::string out = Decode(args, kExample);
-        EXPECT_EQ(out.find("rd:1"), kNone) << args;
-        EXPECT_TRUE(out.ends_with("exit " + status + "\n")) << args;
-    }
-    EXPECT_EQ(Decode("--device /dev/null"),
-              "zorvane-decode: cannot open /dev/null: /dev/null: not a serial port\nexit 1\n");
-    // COMn as the monitor maps it: ./COM2 here (never /dev/ttyS1 in a test).
+// A live source's lines come out while it still runs: the writer waits for the first one.
+TEST_F(DecodeTool, PrintsFromAPipeWhileTheWriterStillRuns) {
+    Write("frame.bin", kExample);
+    const std::string writer =
+        "{ cat frame.bin; for i in $(seq 100); do [ -s out ] && echo live >live && break; "
+        "sleep 0.1; done; }";
+    EXPECT_EQ(
+        Shell("cd " + dir_ + " && " + writer + " | " + kDecode + " --changes >out 2>&1; cat live"),
+        "live\nexit 0\n");
+}
+
+TEST_F(DecodeTool, FailuresSayWhatWithoutDecodingAnything) {
+    const std::string z = "zorvane-decode: ", again = "\nTry 'zorvane-decode --help'.\nexit 2\n";
+    const std::pair<std::string, std::string> cases[] = {
+        {"/nonexistent", z + "cannot open /nonexistent: No such file or directory\nexit 1\n"},
+        {"/", z + "cannot read /: Is a directory\nexit 1\n"},
+        {"--changes --names /", z + "cannot open /: not a regular file\nexit 1\n"},
+        {"--changes --names /proc/self/mem",
+         z + "cannot read /proc/self/mem: Input/output error\nexit 1\n"},
+        {"--device /dev/null", z + "cannot open /dev/null: not a serial port\nexit 1\n"},
+        {"--bogus", z + "unrecognized option '--bogus'" + again},
+        {"--device", z + "option '--device' requires an argument" + again},
+        {"a b", z + "only one FILE may be given" + again},
+        {"--trace --changes", z + "--trace and --changes exclude each other" + again},
+        {"--device x file", z + "--device reads no FILE" + again},
+        {"--names n", z + "--names goes with --changes, --vcd or --stats" + again},
+        {">/dev/full", "exit 1\n"},  // its message goes to /dev/full too
+        {"--list x", z + "--list stands alone" + again},
+        {"--vcd x --trace", z + "--vcd writes no text: not with --trace or --changes" + again},
+        {"--stats --trace", z + "--trace and --stats exclude each other" + again},
+        {"--stats --vcd -",
+         z + "--stats beside a dump on standard output would spoil it: --vcd FILE" + again},
+        {"--from-log x", z + "--from-log goes with --vcd or --stats" + again},
+        {"--stats --from-log x y",
+         z + "--from-log reads no FILE, no --device and makes no --changes" + again},
+        {"--vcd /dev/full", z + "cannot write output: No space left on device\nexit 1\n"},
+        {"--vcd /nonexistent/x.vcd",
+         z + "cannot write /nonexistent/x.vcd: No such file or directory\nexit 1\n"},
+        {"--stats --from-log /nonexistent",
+         z + "cannot open /nonexistent: No such file or directory\nexit 1\n"},
+        {"--stats --from-log -", z + "standard input is not a change log\nexit 1\n"},
+        // COMn as the monitor maps it: ./COM2 here (never /dev/ttyS1 in a test).
+        {"--device COM2", z + "cannot open ./COM2 -> nowhere: no such port (No such file or "
+                              "directory)\nexit 1\n"},
+    };
     ASSERT_EQ(symlink("nowhere", (dir_ + "/COM2").c_str()), 0);
-    EXPECT_EQ(Decode("--device COM2"),
-              "zorvane-decode: cannot open COM2: ./COM2 -> nowhere: no such port (No such file or "
-              "directory)\nexit 1\n");
+    for (const auto& [args, said] : cases)
+        EXPECT_EQ(Decode(args, kExample), said) << args;
+    // Only a names.ini that is not there is passed over.
+    std::filesystem::create_directory(dir_ + "/names.ini");
+    EXPECT_EQ(Decode("--changes", kExample),
+              z + "cannot open names.ini: not a regular file\nexit 1\n");
 }
 
 // What the monitor's dialog finds, one a line; none is no failure.

@@ -77,8 +77,8 @@ int DecodeDevice(const std::string& portName, LiveSink& sink) {
     const std::string path = DevicePath(portName);
     SerialOpenResult opened = SerialPort::Open(path);
     if (!opened.port) {
-        std::fprintf(stderr, "zorvane-decode: cannot open %s: %s\n", portName.c_str(),
-                     opened.error.Reason().c_str());
+        // The reason names the device, as the user sees it.
+        std::fprintf(stderr, "zorvane-decode: cannot open %s\n", opened.error.Reason().c_str());
         return 1;
     }
     InstallStopHandlers();

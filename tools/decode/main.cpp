@@ -1,6 +1,8 @@
 // zorvane-decode: decodes the status line the way the monitor's reader does, from a capture or
 // live from a port.
+#include <fcntl.h>
 #include <getopt.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -16,6 +18,7 @@
 #include "StreamDecoder.h"
 #include "TextOutput.h"
 #include "TimelineRun.h"
+#include "UniqueFd.h"
 
 namespace {
 
@@ -29,6 +32,7 @@ constexpr const char* kUsage =
     "       zorvane-decode --list\n"
     "Decodes the status line with the same receiver as the monitor: from a capture in FILE or on\n"
     "standard input, or live from the serial port PORT until Ctrl-C; or reads back a change log.\n"
+    "Lines come out as the bytes arrive, so a pipe from a live source can be watched.\n"
     "\n"
     "Prints one line per completed frame:\n"
     "  OFFSET D0 D1 D2 D3 D4 E0 E1 E2 STATUS\n"
@@ -47,8 +51,8 @@ constexpr const char* kUsage =
     "                 never the system console. PORT is a device path (one that --list shows, or\n"
     "                 any other) or COMn as in the monitor's dialog: ./COMn when that exists,\n"
     "                 else /dev/ttyS<n-1>. A device that goes away is waited for and opened\n"
-    "                 again. Ctrl-C or SIGTERM ends it with status 0 and the port's read\n"
-    "                 time-outs as they were.\n"
+    "                 again. Ctrl-C or SIGTERM ends it with status 0 and the port's\n"
+    "                 settings as they were.\n"
     "  --list         the serial devices there now, as the monitor's dialog finds them, one a\n"
     "                 line: stable path, kernel name and description, separated by tabs; bytes\n"
     "                 below 0x20 and backslashes in a path are written \\xNN. Exit status 0\n"
@@ -84,14 +88,15 @@ constexpr const char* kUsage =
     "                 to the end. A bouncing contact goes on often and briefly. Alone it prints\n"
     "                 nothing else; with --changes it follows their lines; with --vcd it goes\n"
     "                 to standard output, so OUT must be a file.\n"
-    "  --from-log LOG read a change log instead of bytes, with --vcd or --stats: --changes\n"
+    "  --from-log LOG\n"
+    "                 read a change log instead of bytes, with --vcd or --stats: --changes\n"
     "                 output or the monitor's record (- for standard input). The record adds\n"
     "                 WHEN record-start port=\"COM1\" device=\"...\" names=\"...\" (a run began:\n"
     "                 port open, link down), FROM record-gap until=TO lost=N (N lines could\n"
     "                 not be kept) and WHEN record-end (the run ended: link down, port\n"
     "                 closed). Other lines are skipped with a warning.\n"
     "  --trace        one line per input byte instead: OFFSET BYTE STATUS [frame]\n"
-    "  --help         this text\n"
+    "  -h, --help     this text\n"
     "  --version      the program's version\n"
     "\n"
     "Read a port with --device, not with a bare `cat`: a terminal in its default settings turns\n"
@@ -144,7 +149,8 @@ int Parse(int argc, char** argv, Options& opt) {
                                    {"help", no_argument, nullptr, 'h'},
                                    {"version", no_argument, nullptr, 'V'},
                                    {nullptr, 0, nullptr, 0}};
-    for (int c; (c = getopt_long(argc, argv, "th", kLong, nullptr)) != -1;) {
+    argv[0] = const_cast<char*>("zorvane-decode");  // getopt_long's messages name argv[0]
+    for (int c; (c = getopt_long(argc, argv, "h", kLong, nullptr)) != -1;) {
         switch (c) {
             case 't':
                 opt.trace = true;
@@ -191,46 +197,52 @@ int Parse(int argc, char** argv, Options& opt) {
     return ParseTimeline(opt);
 }
 
-// The names beside the lamps: from --names, which must open, or from names.ini when there.
+// The names beside the lamps: from --names, or from names.ini when there; either must read.
 std::optional<zorvane::LampCaptions> LoadCaptions(const char* namesPath) {
-    std::string failure;
-    const auto text = zorvane::ReadNamesFile(namesPath ? namesPath : "names.ini", failure);
-    if (!text && namesPath) {
-        std::fprintf(stderr, "zorvane-decode: cannot open %s: %s\n", namesPath, failure.c_str());
+    const std::string path = namesPath ? namesPath : "names.ini";
+    zorvane::NamesFileError error;
+    const auto text = zorvane::ReadNamesFile(path, error);
+    // The monitor, too, goes on without names when there is no names.ini.
+    const bool absent =
+        error.step == zorvane::NamesFileError::Step::Open && error.sysErrno == ENOENT;
+    if (!text && !namesPath && absent) return zorvane::LampCaptions{};
+    if (!text) {
+        std::fprintf(stderr, "zorvane-decode: %s\n", error.Describe(path).c_str());
         return std::nullopt;
     }
-    if (!text) return zorvane::LampCaptions{};  // the monitor, too, goes on without names
     return zorvane::CaptionsBesideLamps(zorvane::ScanNames(text->bytes, text->cutByReadLimit));
 }
 
-int Decode(std::FILE* in, const char* name, zorvane::StreamDecoder& decoder) {
+// Decodes what each read brings as soon as it comes, so a pipe from a live source prints as the
+// frames arrive; from a file each read still brings a whole buffer.
+int Decode(int fd, const char* name, zorvane::StreamDecoder& decoder) {
     static unsigned char buffer[1 << 20];
     std::string out;
     out.reserve(sizeof buffer);
     for (;;) {
-        const std::size_t n = std::fread(buffer, 1, sizeof buffer, in);
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            std::fprintf(stderr, "zorvane-decode: cannot read %s: %s\n", name,
+                         std::strerror(errno));
+            return 1;
+        }
+        if (n == 0) return 0;  // every chunk's lines are out already
         out.clear();
-        decoder.Feed(buffer, n, out);
+        decoder.Feed(buffer, static_cast<std::size_t>(n), out);
         if (!zorvane::WriteOutput(out)) return 1;
-        if (n < sizeof buffer) break;
     }
-    if (std::ferror(in)) {
-        std::fprintf(stderr, "zorvane-decode: cannot read %s: %s\n", name, std::strerror(errno));
-        return 1;
-    }
-    return 0;  // every chunk's lines are out already
 }
 
 int DecodeFile(const char* path, zorvane::StreamDecoder& decoder) {
-    if (!path || std::string_view(path) == "-") return Decode(stdin, "standard input", decoder);
-    std::FILE* in = std::fopen(path, "rb");
-    if (!in) {
+    if (!path || std::string_view(path) == "-")
+        return Decode(STDIN_FILENO, "standard input", decoder);
+    const zorvane::UniqueFd in(::open(path, O_RDONLY | O_CLOEXEC));
+    if (!in.Valid()) {
         std::fprintf(stderr, "zorvane-decode: cannot open %s: %s\n", path, std::strerror(errno));
         return 1;
     }
-    const int status = Decode(in, path, decoder);
-    std::fclose(in);  // read-only: nothing to lose if closing fails
-    return status;
+    return Decode(in.Get(), path, decoder);
 }
 
 // A path as one field of a line: what would end the field or the line is written \xNN.

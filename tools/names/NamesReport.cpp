@@ -10,12 +10,6 @@ namespace {
 
 void AppendEscaped(std::string& out, char c) {
     switch (c) {
-        case '\r':
-            out += "\\r";
-            return;
-        case '\n':
-            out += "\\n";
-            return;
         case '\t':
             out += "\\t";
             return;
@@ -60,7 +54,7 @@ void WarnAboutMarkers(const NamesScan& scan, std::ostream& out) {
         out << "warning: no inputs marker (a line IN or In): no names are set\n";
     } else if (scan.outputsMarkerLine == 0) {
         out << "warning: no outputs marker (a line OUT or Out) after the inputs marker: "
-               "Label41..Label64 stay empty\n";
+               "lamps 41..64 get no names\n";
     }
 }
 
@@ -72,8 +66,8 @@ void WarnAboutIgnored(const std::vector<int>& lines, const char* what, std::ostr
 
 void WarnAboutNames(const NamesScan& scan, std::ostream& out) {
     for (const CutName& cut : scan.cutNames) {
-        out << "warning: line " << cut.line << ": the name for Label" << cut.label
-            << " is cut to 12 bytes\n";
+        out << "warning: line " << cut.line << ": the name beside lamp " << cut.lamp
+            << " is cut to 12 characters\n";
     }
     WarnAboutIgnored(scan.ignoredInputLines, "40th input", out);
     WarnAboutIgnored(scan.ignoredOutputLines, "24th output", out);
@@ -89,10 +83,9 @@ void Remind(const NamesScan& scan, std::ostream& out) {
 }  // namespace
 
 void WriteNames(const NamesScan& scan, std::ostream& out) {
-    for (std::size_t i = 0; i < scan.captions.size(); ++i) {
-        const auto& caption = scan.captions[i];
-        out << i + 1 << '\t' << (caption ? EscapeCaption(*caption) : "") << '\n';
-    }
+    const LampCaptions captions = CaptionsBesideLamps(scan);
+    for (std::size_t i = 0; i < captions.size(); ++i)
+        out << i + 1 << '\t' << EscapeCaption(captions[i]) << '\n';
 }
 
 void WriteWarnings(const NamesText& text, const NamesScan& scan, std::ostream& out) {

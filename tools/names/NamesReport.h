@@ -6,8 +6,9 @@
 
 namespace zorvane {
 
-// The 64 lines "<label>\t<caption>", the caption escaped onto one line: CR, LF, TAB and backslash
-// as \r \n \t \\, other code points below 0x20 as \xHH; empty for a label that gets no name.
+// The 64 lines "<lamp>\t<caption>": the caption the window shows beside the lamp, without line
+// ends, escaped onto one line (TAB and backslash as \t \\, other code points below 0x20 as
+// \xHH); empty for a lamp without a name.
 void WriteNames(const NamesScan& scan, std::ostream& out);
 
 // Tells a person writing a names file what commonly goes wrong with it.

@@ -1,5 +1,5 @@
-// zorvane-names [FILE]: shows the 64 lamp names a names file gives, one "<k>\t<caption>" line
-// each; warnings go to standard error only.
+// zorvane-names [FILE]: shows the names a names file puts beside the 64 lamps, one
+// "<lamp>\t<caption>" line each; warnings go to standard error only.
 #include <getopt.h>
 
 #include <iostream>
@@ -14,17 +14,18 @@ namespace {
 constexpr const char* kProgram = "zorvane-names";
 constexpr const char* kUsage =
     "Usage: zorvane-names [OPTION]... [FILE]\n"
-    "Show the 64 lamp names FILE (default: names.ini) gives, one \"<lamp>\\t<name>\" line each,\n"
-    "and warn on standard error about what commonly goes wrong in it.\n"
+    "Show the name FILE (default: names.ini) puts beside each of the 64 lamps, one\n"
+    "\"<lamp>\\t<name>\" line each, as the window shows it, and warn on standard error about\n"
+    "what commonly goes wrong in the file.\n"
     "\n"
     "  -h, --help     show this help and exit\n"
     "      --version  show the version and exit\n";
 
 int Inspect(const std::string& path) {
-    std::string failure;
-    const std::optional<zorvane::NamesText> text = zorvane::ReadNamesFile(path, failure);
+    zorvane::NamesFileError error;
+    const std::optional<zorvane::NamesText> text = zorvane::ReadNamesFile(path, error);
     if (!text) {
-        std::cerr << kProgram << ": cannot open " << path << ": " << failure << '\n';
+        std::cerr << kProgram << ": " << error.Describe(path) << '\n';
         return 1;
     }
     const zorvane::NamesScan scan = zorvane::ScanNames(text->bytes, text->cutByReadLimit);

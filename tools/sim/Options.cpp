@@ -96,6 +96,23 @@ bool Apply(int code, std::string_view value, Options& o) {
     return false;
 }
 
+// What option `code` takes, for the message about a value it refused.
+const char* ValidValues(int code) {
+    switch (code) {
+        case 'r':
+            return "frames per second, more than 0 and at most 1000000";
+        case 'p':
+            return "walk, count, random or fixed: and 16 hex digits";
+        case 'c':
+            return "a probability from 0 to 1";
+        case 'n':
+            return "a whole number from 1 up";
+        case 'q':
+            return "MS/EVERY_MS, whole milliseconds with 0 < MS < EVERY_MS <= 86400000";
+    }
+    return "a path, not empty";  // --link, --device, --replay
+}
+
 // Options that do not go together; empty when they do.
 std::string CheckCombination(const Options& o) {
     if (o.toStdout && !o.device.empty()) return "--stdout and --device exclude each other";
@@ -127,7 +144,7 @@ CommandLine ParseCommandLine(int argc, char** argv) {
         const std::string_view value = optarg ? optarg : "";
         if (!Apply(code, value, line.options))
             return Fail("--" + std::string(kLongOptions[index].name) + ": \"" + std::string(value) +
-                        "\" is not a valid value");
+                        "\" is not valid (" + ValidValues(code) + ")");
     }
     if (optind < argc) return Fail("unexpected argument " + std::string(argv[optind]));
     if (std::string error = CheckCombination(line.options); !error.empty()) return Fail(error);
@@ -135,7 +152,7 @@ CommandLine ParseCommandLine(int argc, char** argv) {
 }
 
 const char* UsageText() {
-    return R"(Usage: zorvane-sim [OPTIONS]
+    return R"(Usage: zorvane-sim [OPTION]...
 Simulated Vorlan: sends frames AA D0..D4 C1 AA E0 E1 E2 C2 the way the transmitter does.
 
 Where the bytes go (default: a new pseudo-terminal, linked as ./COM1):
@@ -161,7 +178,7 @@ When:
   --frames N         stop after N frames (default: run until Ctrl-C or SIGTERM)
   --silence MS/EVERY_MS
                      send nothing for the last MS milliseconds of every EVERY_MS
-  --help             this text
+  -h, --help         this text
   --version          the version
 
 Options may be shortened while they stay unambiguous, and take the form --name=VALUE.
