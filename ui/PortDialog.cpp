@@ -76,7 +76,10 @@ void PortDialog::AddPortButton(int number, int top) {
     radio->setGeometry(32, top, 113, 17);
     radio->setChecked(number == 1);
     radio->setToolTip(QString::fromStdString(DescribeDevice(DevicePath(name))));
-    connect(radio, &QRadioButton::clicked, this, [this, number] { chosenPort_ = number; });
+    // However it got checked: a click, the keyboard, or assistive technology's Toggle action.
+    connect(radio, &QRadioButton::toggled, this, [this, number](bool on) {
+        if (on) chosenPort_ = number;
+    });
 }
 
 void PortDialog::CentreOnScreen() {
