@@ -2,12 +2,13 @@
 
 #include <QPainter>
 
+#include "Accessibility.h"
 #include "LampImages.h"
 
 namespace zorvane {
 
 ShapeWidget::ShapeWidget(Kind kind, QColor fill, LampImages* faces, QWidget* parent)
-    : QWidget(parent), kind_(kind), fill_(fill), faces_(faces) {
+    : QWidget(parent), kind_(kind), fill_(fill), drawnFill_(fill), faces_(faces) {
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
@@ -22,6 +23,10 @@ void ShapeWidget::SetFillColor(QColor color) {
 
 void ShapeWidget::paintEvent(QPaintEvent*) {
     paintPending_ = false;
+    if (fill_ != drawnFill_) {
+        drawnFill_ = fill_;
+        AnnounceShapeDrawn(this);
+    }
     QPainter painter(this);
     if (kind_ == Kind::Circle) {
         painter.drawPixmap(
