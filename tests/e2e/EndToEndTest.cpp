@@ -4,6 +4,7 @@
 #include <sys/prctl.h>
 #include <unistd.h>
 
+#include <QFileInfo>
 #include <QImage>
 #include <QProcess>
 #include <QStandardPaths>
@@ -11,6 +12,7 @@
 #include <thread>
 
 #include "Frame.h"
+#include "FrameText.h"
 #include "LineSettings.h"
 #include "MainLayout.h"
 #include "Support.h"
@@ -106,6 +108,95 @@ bool FormShows(const QImage& form, const Frame& frame, bool alive) {
     return alive ? fill == QColor(Qt::green) && ink == 0 : fill == QColor(Qt::red) && ink > 50;
 }
 
+// A session bus of the test's own with AT-SPI's accessibility bus on it, as a desktop session
+// has them; the programs started after it use them.
+class AccessibilityBus {
+  public:
+    static constexpr const char* kLauncher = "/usr/libexec/at-spi-bus-launcher";
+
+    // Why it cannot run here, or empty.
+    static std::string Missing() {
+        // Found, not imported: importing it would start a session bus of its own.
+        const bool reader =
+            Run("/usr/bin/python3", {"-c",
+                                     "import importlib.util, sys; "
+                                     "sys.exit(not importlib.util.find_spec('pyatspi'))"})
+                .exitCode == 0;
+        if (QStandardPaths::findExecutable("dbus-daemon").isEmpty() ||
+            !QFileInfo(kLauncher).isExecutable() || !reader)
+            return "needs the accessibility bus and a reader of it: install the packages "
+                   "dbus-daemon, at-spi2-core and python3-pyatspi";
+        return {};
+    }
+
+    explicit AccessibilityBus(const std::string& folder) {
+        const QString socket = QString::fromStdString(folder + "/session-bus");
+        session_.start("dbus-daemon",
+                       {"--session", "--nofork", "--nopidfile", "--address=unix:path=" + socket});
+        qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + socket.toLocal8Bit());
+        ready_ = WaitUntil([&] { return QFileInfo::exists(socket); });
+        launcher_.start(kLauncher, {"--launch-immediately"});
+        // The launcher puts the accessibility bus's address on the X root window once it runs.
+        ready_ = ready_ && WaitUntil([] {
+                     return Run("xprop", {"-root", "AT_SPI_BUS"}).out.contains("unix:");
+                 });
+    }
+    ~AccessibilityBus() {
+        // Asked, the launcher ends the accessibility bus it started; killed, it would leave it.
+        launcher_.terminate();
+        launcher_.waitForFinished(kCloseMs);
+    }
+    bool Ready() const { return ready_; }
+
+  private:
+    Child session_;
+    Child launcher_;
+    bool ready_ = false;
+};
+
+// What AT-SPI gives of the main window: one line per control (tests/e2e/atspi_window.py).
+struct Accessible {
+    QString role, name, description;
+    bool checked = false;
+    QString text;
+};
+
+std::vector<Accessible> ReadThroughAtSpi(QByteArray& raw) {
+    raw = Run("/usr/bin/python3", {ATSPI_WINDOW_SCRIPT, "read"}, {}, kAppearMs).out;
+    std::vector<Accessible> controls;
+    for (const QByteArray& line : raw.split('\n')) {
+        const QStringList f = QString::fromUtf8(line).split('\t');
+        if (f.size() == 5) controls.push_back({f[0], f[1], f[2], f[3] == "1", f[4]});
+    }
+    return controls;
+}
+
+const Accessible* Find(const std::vector<Accessible>& controls, const QString& role,
+                       const QString& nameOrDescription) {
+    for (const Accessible& c : controls)
+        if (c.role == role && (c.name == nameOrDescription || c.description == nameOrDescription))
+            return &c;
+    return nullptr;
+}
+
+// Every lamp (by its number) checked as `frame` lights it, both hex texts, the link's state
+// in words, and the warning only while the link is silent.
+bool Tells(const std::vector<Accessible>& controls, const Frame& frame, bool alive) {
+    for (int n = 1; n <= kLampCount; ++n) {
+        const Accessible* lamp = Find(controls, "check box", QStringLiteral("Lampa %1").arg(n));
+        if (lamp == nullptr || lamp->checked != frame.Lamp(n)) return false;
+    }
+    const Accessible* plc = Find(controls, "text", "PLC Received paket in HEX:");
+    const Accessible* rt = Find(controls, "text", "RT7720 Received paket in HEX:");
+    const Accessible* link = Find(controls, "status bar", "Vorlan");
+    return plc != nullptr && plc->text == PlcHexText(frame) && rt != nullptr &&
+           rt->text == RtHexText(frame) && link != nullptr &&
+           link->description == (alive ? "vysílá" : "nevysílá") &&
+           (Find(controls, "label", "Vorlan nevysílá") == nullptr) == alive;
+}
+
+const Frame kFrame{{0x01, 0x80, 0x55, 0xA9, 0xF0, 0x3C, 0x81, 0x7E}};  // lit and dark lamps
+
 class EndToEnd : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -135,6 +226,17 @@ class EndToEnd : public ::testing::Test {
         program_.start(Program("zorvane"), {});
     }
 
+    // kFrame again and again, at about the line's rate. Until the program reads, the terminal
+    // fills up and frames are dropped, as on a real line.
+    void Transmit() {
+        transmitter_ = std::jthread([this, wire = EncodeFrame(kFrame)](std::stop_token stop) {
+            while (!stop.stop_requested()) {
+                (void)::write(pty_.Master(), wire.data(), wire.size());  // full: dropped
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            }
+        });
+    }
+
     bool EndsWithStatusZero(int ms) {
         return program_.waitForFinished(ms) && program_.exitStatus() == QProcess::NormalExit &&
                program_.exitCode() == 0;
@@ -156,16 +258,7 @@ TEST_F(EndToEnd, FramesShowUntilSilenceAndTheCloseButtonGivesThePortBack) {
     ApplyLineSettings(line);
     ASSERT_EQ(::tcsetattr(pty_.Master(), TCSANOW, &line), 0);
     pty_.SetTimeouts(7, 42);
-    Frame frame;  // lamps lit and dark in both panels
-    frame.data = {0x01, 0x80, 0x55, 0xA9, 0xF0, 0x3C, 0x81, 0x7E};
-    // About the line's rate. Until the program reads, the terminal fills up and frames are
-    // dropped, as on a real line.
-    transmitter_ = std::jthread([&, wire = EncodeFrame(frame)](std::stop_token stop) {
-        while (!stop.stop_requested()) {
-            (void)::write(pty_.Master(), wire.data(), wire.size());  // full: dropped, see above
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        }
-    });
+    Transmit();
     StartProgram();
     const Window dialog = WaitForWindow({"--name", "^Choose port$"});
     ASSERT_NE(dialog, 0u) << "no \"Choose port\"";
@@ -176,13 +269,14 @@ TEST_F(EndToEnd, FramesShowUntilSilenceAndTheCloseButtonGivesThePortBack) {
     const Window form = WaitForWindow({"--name", "^Zorvane$"});
     ASSERT_NE(form, 0u);
     QImage shown;
-    ASSERT_TRUE(WaitUntil([&] { return FormShows(shown = Capture(form), frame, true); }, kAppearMs))
+    ASSERT_TRUE(
+        WaitUntil([&] { return FormShows(shown = Capture(form), kFrame, true); }, kAppearMs))
         << "the frames never showed";
     EXPECT_TRUE(NameInk(shown, 25) > 3 * NameInk(shown, 26) && NameInk(shown, 26) > 0)
         << "Label26's name belongs beside Shape25, Label25's beside Shape26";
 
     transmitter_ = std::jthread();
-    EXPECT_TRUE(WaitUntil([&] { return FormShows(Capture(form), frame, false); }, kAppearMs))
+    EXPECT_TRUE(WaitUntil([&] { return FormShows(Capture(form), kFrame, false); }, kAppearMs))
         << "silence did not turn the indicator red with its warning, or lost the last frame";
     RequestClose(form);
     EXPECT_TRUE(EndsWithStatusZero(kCloseMs));
@@ -216,6 +310,39 @@ TEST_F(EndToEnd, EscapeOrAMissingPortEndsTheProgramWithoutOpeningOne) {
     ASSERT_NE(question, 0u) << "no question about the missing COM2";
     ASSERT_TRUE(Press(question, {"n"}));
     EXPECT_TRUE(EndsWithStatusZero(kAppearMs)) << "No did not end the program";
+}
+
+// What a screen reader or a GUI test tool gets. The port is chosen through AT-SPI's Toggle
+// action; only COM2 exists, so frames show only if that choice counts.
+TEST_F(EndToEnd, ThroughAtSpiTheWindowTellsItsNamedLampsHexTextAndLinkAndATogglePicksThePort) {
+    if (const std::string missing = AccessibilityBus::Missing(); !missing.empty())
+        GTEST_SKIP() << missing;
+    AccessibilityBus bus(folder_.Path());
+    ASSERT_TRUE(bus.Ready()) << "the accessibility bus did not start";
+    folder_.Link("COM2", pty_.Slave());
+    Transmit();
+    qputenv("QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1");  // no screen reader asks for it here
+    StartProgram();
+    const Finished chosen = test::Run("/usr/bin/python3", {ATSPI_WINDOW_SCRIPT, "choose", "COM2"});
+    ASSERT_EQ(chosen.exitCode, 0) << chosen.err.toStdString();
+
+    QByteArray raw;
+    std::vector<Accessible> controls;
+    ASSERT_TRUE(
+        WaitUntil([&] { return Tells(controls = ReadThroughAtSpi(raw), kFrame, true); }, kAppearMs))
+        << "AT-SPI gave:\n"
+        << raw.toStdString();
+    // Names files were written for the 25th and 26th names trading places.
+    EXPECT_EQ(Find(controls, "check box", "Lampa 25")->name, "WWWWWWWWWW");
+    EXPECT_EQ(Find(controls, "check box", "Lampa 26")->name, "i");
+
+    transmitter_ = std::jthread();
+    EXPECT_TRUE(WaitUntil([&] { return Tells(controls = ReadThroughAtSpi(raw), kFrame, false); },
+                          kAppearMs))
+        << "AT-SPI gave after silence:\n"
+        << raw.toStdString();
+    RequestClose(WaitForWindow({"--name", "^Zorvane$"}));
+    EXPECT_TRUE(EndsWithStatusZero(kCloseMs));
 }
 
 }  // namespace
