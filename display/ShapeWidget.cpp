@@ -36,7 +36,8 @@ void ShapeWidget::paintEvent(QPaintEvent*) {
     }
     painter.setPen(QPen(Qt::black, 1));
     painter.setBrush(fill_);
-    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    // Half-pixel inset keeps the outline one pixel wide on every side at any screen scale.
+    painter.drawRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5));
 }
 
 }  // namespace zorvane
