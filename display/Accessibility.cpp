@@ -163,4 +163,11 @@ void AnnounceTextDrawn(TextField* field, const QString& before) {
     QAccessible::updateAccessibility(&event);
 }
 
+void AnnounceTreeChange(QWidget* control) {
+    if (!QAccessible::isActive()) return;
+    QAccessibleEvent event(
+        control, control->isHidden() ? QAccessible::ObjectDestroyed : QAccessible::ObjectCreated);
+    QAccessible::updateAccessibility(&event);
+}
+
 }  // namespace zorvane

@@ -1,6 +1,7 @@
 #pragma once
 
 class QString;
+class QWidget;
 
 namespace zorvane {
 
@@ -20,5 +21,7 @@ void InstallAccessibility();
 // events a second), and of the state drawn.
 void AnnounceShapeDrawn(ShapeWidget* shape);
 void AnnounceTextDrawn(TextField* field, const QString& before);
+// A control of the main window was shown (it joins the tree) or hidden (it leaves it).
+void AnnounceTreeChange(QWidget* control);
 
 }  // namespace zorvane

@@ -194,7 +194,7 @@ void MainWindow::LoadLampNames() {
 
 void MainWindow::ShowFrame(const Frame& frame, const std::string& statusLine) {
     linkIndicator_->SetFillColor(LinkAliveColor);
-    silentWarning_->hide();
+    ShowWarning(false);
     RestartWatchdog();
     plcHex_->setText(PlcHexText(frame));
     rtHex_->setText(RtHexText(frame));
@@ -206,11 +206,17 @@ void MainWindow::ShowFrame(const Frame& frame, const std::string& statusLine) {
 
 void MainWindow::OnWatchdogTimeout() {
     linkIndicator_->SetFillColor(LampColorOn);
-    silentWarning_->show();
+    ShowWarning(true);
     watchdog_->stop();
     if (!portSelectPending_ || !portProcedure_) return;
     portSelectPending_ = false;
     portProcedure_();
+}
+
+void MainWindow::ShowWarning(bool shown) {
+    if (silentWarning_->isHidden() != shown) return;  // as it is already
+    silentWarning_->setVisible(shown);
+    AnnounceTreeChange(silentWarning_);  // assistive technology finds it only while it shows
 }
 
 void MainWindow::ShowPortWaiting(const QString& device) {

@@ -55,6 +55,7 @@ class MainWindow : public QWidget {
     void PlaceOnScreen();
     void LoadLampNames();
     void OnWatchdogTimeout();
+    void ShowWarning(bool shown);
     void RestartWatchdog();
 
     MessageFn showMessage_;
