@@ -276,7 +276,8 @@ TEST_F(Accessible, LampsHexFieldsAndTheLinkReadAsTheWindowShowsThem) {
         EXPECT_EQ(lamp->text(QAccessible::Name),
                   qobject_cast<QLabel*>(window_->childAt(beside))->text());
         EXPECT_EQ(lamp->text(QAccessible::Description), QStringLiteral("Lampa %1").arg(n));
-        EXPECT_TRUE(lamp->role() == QAccessible::CheckBox && lamp->state().readOnly);
+        EXPECT_TRUE(lamp->role() == QAccessible::CheckBox && lamp->state().readOnly &&
+                    lamp->state().checkable);
         EXPECT_EQ(lamp->state().checked, frame.Lamp(n)) << n;
     }
     for (const auto& [edit, panel] : {std::pair{1, "PLC"}, {2, "RT7720"}}) {
@@ -328,14 +329,19 @@ TEST_F(Window, HexTextIsSelectedCopiedAndReachedByTab) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     window.ShowFrame({{0x01, 0x02, 0x0A, 0xFF, 0x80, 0x10, 0x20, 0xC3}}, "");
     TextField* edit = Edit(1);
-    for (const auto& [from, to] :
-         {std::pair{QPoint(1, 10), QPoint(120, 10)}, {QPoint(120, 10), QPoint(1, 10)}}) {
-        edit->SetSelection(0, 0);
+    // Dragged over "2 a" (characters 2 to 5) either way, then over all of it.
+    const QPoint two = edit->CharacterRect(2).topLeft(), a = edit->CharacterRect(5).topLeft();
+    for (const auto& [from, to, selected] : {std::tuple{two, a, "2 a"},
+                                             {a, two, "2 a"},
+                                             {QPoint(1, 10), QPoint(120, 10), "1 2 a ff 80 "}}) {
         QTest::mousePress(edit, Qt::LeftButton, {}, from);
         QTest::mouseMove(edit, to);
         QTest::mouseRelease(edit, Qt::LeftButton, {}, to);
-        EXPECT_EQ(edit->SelectedText(), "1 2 a ff 80 ");
+        EXPECT_EQ(edit->SelectedText(), selected);
     }
+    int start = 0, end = 0;
+    QAccessible::queryAccessibleInterface(edit)->textInterface()->selection(0, &start, &end);
+    EXPECT_TRUE(start == 0 && end == 12) << start << ' ' << end;
     QTest::keyClick(edit, Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(QGuiApplication::clipboard()->text(), "1 2 a ff 80 ");
     window.setFocus();
