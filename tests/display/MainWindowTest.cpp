@@ -347,6 +347,7 @@ TEST_F(Window, HexTextIsSelectedCopiedAndReachedByTab) {
     window.setFocus();
     QTest::keyClick(&window, Qt::Key_Tab);
     EXPECT_TRUE(Edit(2)->hasFocus() && Edit(2)->SelectedText() == "10 20 c3");
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(edit)->textInterface()->selectionCount(), 0);
     QTest::keyClick(&window, Qt::Key_Tab);
     EXPECT_TRUE(edit->hasFocus());
 }
