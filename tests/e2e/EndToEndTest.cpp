@@ -308,7 +308,7 @@ TEST_F(EndToEnd, ThroughAtSpiTheWindowTellsItsNamedLampsHexTextAndLinkAndAToggle
     transmitter_ = std::jthread();
     EXPECT_TRUE(WaitUntil([&] { return Tells(said, kFrame, false); }, kAppearMs))
         << "AT-SPI gave after silence:\n" + said.toStdString();
-    RequestClose(WaitForWindow({"--name", "^Zorvane$"}));
+    RequestClose(WaitForWindow({"--name", "^Zorvane"}));  // the title names the port too
     EXPECT_TRUE(EndsWithStatusZero(kCloseMs));
 }
 

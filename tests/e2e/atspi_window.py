@@ -49,7 +49,8 @@ def text_of(node):
 
 
 def read():
-    window = find("the main window", lambda n: n.name == "Zorvane" and n.getRole() == pyatspi.ROLE_FRAME)
+    # Titled "Zorvane", and once a port is open "Zorvane — <port>".
+    window = find("the main window", lambda n: n.name.startswith("Zorvane") and n.getRole() == pyatspi.ROLE_FRAME)
     for node in window:
         checked = node.getState().contains(pyatspi.STATE_CHECKED)
         print("\t".join([node.getRoleName(), node.name, node.description, str(int(checked)), text_of(node)]))
