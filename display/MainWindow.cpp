@@ -9,10 +9,12 @@
 #include <QTimer>
 #include <cstring>
 
+#include "Accessibility.h"
 #include "FrameText.h"
 #include "LampColors.h"
 #include "MainLayout.h"
 #include "NamesFile.h"
+#include "NamesScan.h"
 #include "RepaintPacer.h"
 #include "ShapeWidget.h"
 #include "TextField.h"
@@ -65,21 +67,19 @@ QLabel* MakeCaption(QWidget* parent, const char* name, const QString& caption, c
     return label;
 }
 
-TextField* MakeEdit(QWidget* parent, const char* name, const QRect& geometry) {
+TextField* MakeEdit(QWidget* parent, const char* name, const QRect& geometry,
+                    const QString& accessibleName = {}) {
     auto* edit = new TextField(parent);
     edit->setObjectName(QString::fromLatin1(name));
     edit->setGeometry(geometry);
-    edit->setEnabled(false);  // shows text, takes no input
-    // The hex bytes are what technicians read: keep them in full contrast though disabled.
-    QPalette pal = edit->palette();
-    pal.setColor(QPalette::Disabled, QPalette::Text, pal.color(QPalette::Active, QPalette::Text));
-    edit->setPalette(pal);
+    edit->setAccessibleName(accessibleName);
     return edit;
 }
 
 // Labels that get no name keep their captions; line ends show nothing, so they are dropped, and
-// the label then fits its text.
+// the label then fits its text. A lamp is known to assistive technology by the name beside it.
 void ShowNames(const std::array<QLabel*, kLampCount>& labels,
+               const std::array<ShapeWidget*, kLampCount>& lamps,
                const std::array<std::optional<std::string>, kLampCount>& captions) {
     for (int i = 0; i < kLampCount; ++i) {
         if (!captions[i]) continue;
@@ -88,6 +88,7 @@ void ShowNames(const std::array<QLabel*, kLampCount>& labels,
         text.remove(QLatin1Char('\n'));
         labels[i]->setText(text);
         labels[i]->adjustSize();
+        if (!text.isEmpty()) lamps[LampBesideName(i + 1) - 1]->setAccessibleName(text);
     }
 }
 
@@ -95,6 +96,7 @@ void ShowNames(const std::array<QLabel*, kLampCount>& labels,
 
 MainWindow::MainWindow(MessageFn showMessage, QWidget* parent)
     : QWidget(parent), showMessage_(std::move(showMessage)), repaintPacer_(new RepaintPacer(this)) {
+    InstallAccessibility();
     setObjectName(QStringLiteral("Form1"));
     ShowOpenPort({});
     QPalette pal = palette();
@@ -112,11 +114,13 @@ void MainWindow::BuildControls() {
     MakeCaption(this, "Label66", QStringLiteral("RT7720"), Arial(21), layout::kLabel66);
     MakeCaption(this, "Label67", QStringLiteral("Received paket in HEX:"), SansSerif(15),
                 layout::kLabel67);
-    rtHex_ = MakeEdit(this, "Edit2", layout::kEdit2);
+    rtHex_ =
+        MakeEdit(this, "Edit2", layout::kEdit2, QStringLiteral("RT7720 Received paket in HEX:"));
 
     linkIndicator_ = new ShapeWidget(ShapeWidget::Kind::Rectangle, LampColorOn, nullptr, this);
     linkIndicator_->setObjectName(QStringLiteral("prijem"));
     linkIndicator_->setGeometry(layout::kPrijem);
+    linkIndicator_->setAccessibleName(QStringLiteral("Vorlan"));
 
     // Created after the indicator, so it is drawn over it.
     silentWarning_ = MakeLabel(this, QStringLiteral("Label69"), QStringLiteral("Vorlan nevysílá"));
@@ -133,7 +137,7 @@ void MainWindow::BuildControls() {
     MakeCaption(this, "Label65", QStringLiteral("PLC"), Arial(21), layout::kLabel65);
     MakeCaption(this, "Label68", QStringLiteral("Received paket in HEX:"), SansSerif(15),
                 layout::kLabel68);
-    plcHex_ = MakeEdit(this, "Edit1", layout::kEdit1);
+    plcHex_ = MakeEdit(this, "Edit1", layout::kEdit1, QStringLiteral("PLC Received paket in HEX:"));
 
     BuildLampPanels();
 
@@ -153,6 +157,9 @@ void MainWindow::BuildLampPanels() {
         auto* lamp = new ShapeWidget(ShapeWidget::Kind::Circle, LampColorOff, &lampFaces_, this);
         lamp->setObjectName(QStringLiteral("Shape%1").arg(n));
         lamp->setGeometry(QRect(layout::LampPos(n), layout::kLampSize));
+        // Named by its number until names.ini gives it the name beside it.
+        lamp->setAccessibleName(QStringLiteral("Lampa %1").arg(n));
+        lamp->setAccessibleDescription(lamp->accessibleName());
         lamps_[n - 1] = lamp;
 
         QLabel* name = MakeLabel(this, QStringLiteral("Label%1").arg(n), QString());
@@ -171,7 +178,7 @@ void MainWindow::PlaceOnScreen() {
 void MainWindow::LoadLampNames() {
     NamesFileError error;
     if (const std::optional<NamesScan> scan = LoadNamesFile(kNamesFile, error)) {
-        ShowNames(lampNames_, scan->captions);
+        ShowNames(lampNames_, lamps_, scan->captions);
         return;
     }
     // The system's own words are English; its name for the error is not a sentence.
@@ -197,7 +204,7 @@ void MainWindow::LoadLampNames() {
 
 void MainWindow::ShowFrame(const Frame& frame, const std::string& statusLine) {
     linkIndicator_->SetFillColor(LinkAliveColor);
-    silentWarning_->hide();
+    ShowWarning(false);
     RestartWatchdog();
     plcHex_->setText(PlcHexText(frame));
     rtHex_->setText(RtHexText(frame));
@@ -209,11 +216,17 @@ void MainWindow::ShowFrame(const Frame& frame, const std::string& statusLine) {
 
 void MainWindow::OnWatchdogTimeout() {
     linkIndicator_->SetFillColor(LampColorOn);
-    silentWarning_->show();
+    ShowWarning(true);
     watchdog_->stop();
     if (!portSelectPending_ || !portProcedure_) return;
     portSelectPending_ = false;
     portProcedure_();
+}
+
+void MainWindow::ShowWarning(bool shown) {
+    if (silentWarning_->isHidden() != shown) return;  // as it is already
+    silentWarning_->setVisible(shown);
+    AnnounceTreeChange(silentWarning_);  // assistive technology finds it only while it shows
 }
 
 void MainWindow::ShowPortWaiting(const QString& device) {

@@ -59,6 +59,7 @@ class MainWindow : public QWidget {
     void PlaceOnScreen();
     void LoadLampNames();
     void OnWatchdogTimeout();
+    void ShowWarning(bool shown);
     void RestartWatchdog();
 
     MessageFn showMessage_;

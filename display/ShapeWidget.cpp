@@ -2,12 +2,13 @@
 
 #include <QPainter>
 
+#include "Accessibility.h"
 #include "LampImages.h"
 
 namespace zorvane {
 
 ShapeWidget::ShapeWidget(Kind kind, QColor fill, LampImages* faces, QWidget* parent)
-    : QWidget(parent), kind_(kind), fill_(fill), faces_(faces) {
+    : QWidget(parent), kind_(kind), fill_(fill), drawnFill_(fill), faces_(faces) {
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
@@ -22,6 +23,10 @@ void ShapeWidget::SetFillColor(QColor color) {
 
 void ShapeWidget::paintEvent(QPaintEvent*) {
     paintPending_ = false;
+    if (fill_ != drawnFill_) {
+        drawnFill_ = fill_;
+        AnnounceShapeDrawn(this);
+    }
     QPainter painter(this);
     if (kind_ == Kind::Circle) {
         painter.drawPixmap(
@@ -31,7 +36,8 @@ void ShapeWidget::paintEvent(QPaintEvent*) {
     }
     painter.setPen(QPen(Qt::black, 1));
     painter.setBrush(fill_);
-    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    // Half-pixel inset keeps the outline one pixel wide on every side at any screen scale.
+    painter.drawRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5));
 }
 
 }  // namespace zorvane

@@ -20,6 +20,7 @@ class ShapeWidget : public QWidget {
 
     void SetFillColor(QColor color);
     QColor FillColor() const { return fill_; }
+    Kind ShapeKind() const { return kind_; }
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -27,6 +28,7 @@ class ShapeWidget : public QWidget {
   private:
     Kind kind_;
     QColor fill_;
+    QColor drawnFill_;  // as last painted, what assistive technology was last told
     LampImages* faces_;
     bool paintPending_ = false;  // update() called, paintEvent() not yet run
 };

@@ -1,13 +1,16 @@
 #pragma once
 
 #include <QString>
+#include <QStyleOptionFrame>
 #include <QWidget>
 
 namespace zorvane {
 
-// A single-line text field that only shows text, drawn as the style draws a line edit. The hex
-// fields change up to 436 times a second each; a line edit lays its text out anew every time,
-// this field only stores it and repaints.
+// A single-line text field that shows text read-only, drawn as the style draws a disabled line
+// edit but with its text in full contrast. The hex fields change up to 436 times a second each;
+// a line edit lays its text out anew every time, this field only stores it and repaints. Its
+// text can still be selected with the mouse or Ctrl+A and copied (Ctrl+C, context menu), and
+// Tab reaches it.
 class TextField : public QWidget {
     Q_OBJECT
     Q_PROPERTY(QString text READ text WRITE setText)
@@ -19,11 +22,39 @@ class TextField : public QWidget {
     // Repaints only when the text differs.
     void setText(const QString& text);
 
+    // Selected characters [start, end) of the current text; start == end when none. The
+    // selection keeps its place while the text changes, cut to the text's length; a whole
+    // selected text stays whole.
+    int SelectionStart() const;
+    int SelectionEnd() const;
+    void SetSelection(int anchor, int cursor);
+    void SelectAll();
+    QString SelectedText() const;
+    // The character boundary nearest `x`, and where character `offset` stands (widget
+    // coordinates).
+    int OffsetAt(int x) const;
+    QRect CharacterRect(int offset) const;
+
   protected:
     void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
   private:
+    QStyleOptionFrame Panel() const;
+    QRect TextLine() const;
+    void Copy() const;
+
     QString text_;
+    QString drawnText_;  // as last painted, what assistive technology was last told
+    int anchor_ = 0;     // where the selection started
+    int cursor_ = 0;     // where it ends
 };
 
 }  // namespace zorvane

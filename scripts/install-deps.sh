@@ -13,11 +13,14 @@ packages=(
   qt6-base-dev libgl-dev libqt6svg6 fonts-liberation qt6-translations-l10n
   xvfb xauth xdotool x11-utils imagemagick
 )
-# The tests read zorvane-decode's waveform dumps with the viewers' own tools: sigrok-cli, and
-# GTKWave's vcd2fst and fst2vcd.
+# The tests read zorvane-decode's waveform dumps with the viewers' own tools (sigrok-cli, and
+# GTKWave's vcd2fst and fst2vcd), and the window through accessibility: Qt's private headers
+# switch it on in process, and the end-to-end test reads the real program over AT-SPI on a bus
+# of its own.
 if [ "${1:-}" != "--demo" ]; then
   packages+=(
     libx11-dev libgtest-dev libgmock-dev socat sigrok-cli gtkwave
+    qt6-base-private-dev dbus-daemon at-spi2-core python3-pyatspi
     clang libclang-rt-14-dev
     dpkg-dev file lintian desktop-file-utils appstream man-db
   )

@@ -1,7 +1,12 @@
 // The main window as the user-interface thread drives it: frames shown one by one, the watchdog's
 // ticks, closing, and how the window looks.
+#include <private/qguiapplication_p.h>
+#include <qpa/qplatformaccessibility.h>
+#include <qpa/qplatformintegration.h>
+#include <QAccessible>
 #include <QApplication>
 #include <QBackingStore>
+#include <QClipboard>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFontMetrics>
@@ -17,6 +22,7 @@
 
 #include "LampColors.h"
 #include "LampImages.h"
+#include "MainLayout.h"
 #include "MainWindow.h"
 #include "ShapeWidget.h"
 #include "Support.h"
@@ -245,6 +251,117 @@ TEST_F(Window, ANamesFileThatCannotBeReadIsReportedAndNamesNoLamp) {
     EXPECT_EQ(messages_, message);
     for (int n = 1; n <= kLampCount; ++n)
         EXPECT_EQ(Label(n)->text(), "") << n;
+}
+
+// As when a screen reader runs: accessibility on, every event the window sends recorded.
+class Accessible : public Window {
+  protected:
+    void SetUp() override {
+        QGuiApplicationPrivate::platformIntegration()->accessibility()->setActive(true);
+        QAccessible::installUpdateHandler([](QAccessibleEvent* e) {
+            told.push_back({e->object(), e->type()});
+        });
+        told.clear();
+    }
+    void TearDown() override { QAccessible::installUpdateHandler(nullptr); }
+    static QAccessibleInterface* Of(QObject* c) { return QAccessible::queryAccessibleInterface(c); }
+    static long Told(QObject* c, QAccessible::Event t) {
+        return std::ranges::count(told, std::pair{c, t});
+    }
+    bool InTree(QWidget* control) {
+        QAccessibleInterface* form = Of(window_.get());
+        for (int i = 0; i < form->childCount(); ++i)
+            if (form->child(i)->object() == control) return form->indexOfChild(Of(control)) == i;
+        return false;
+    }
+    static inline std::vector<std::pair<QObject*, QAccessible::Event>> told;
+};
+
+TEST_F(Accessible, LampsHexFieldsAndTheLinkReadAsTheWindowShowsThem) {
+    Build(NamesFile());
+    const Frame frame{{0x01, 0x02, 0x0A, 0xFF, 0x80, 0x10, 0x20, 0xC3}};
+    window_->ShowFrame(frame, "");
+    for (int n = 1; n <= kLampCount; ++n) {
+        QAccessibleInterface* lamp = Of(Lamp(n));
+        // Named by the caption a sighted user reads beside it.
+        const QPoint beside = Lamp(n)->geometry().center() + QPoint(layout::kNameGap, 0);
+        EXPECT_EQ(lamp->text(QAccessible::Name),
+                  qobject_cast<QLabel*>(window_->childAt(beside))->text());
+        EXPECT_EQ(lamp->text(QAccessible::Description), QStringLiteral("Lampa %1").arg(n));
+        EXPECT_TRUE(lamp->role() == QAccessible::CheckBox && lamp->state().readOnly &&
+                    lamp->state().checkable);
+        EXPECT_EQ(lamp->state().checked, frame.Lamp(n)) << n;
+    }
+    for (const auto& [edit, panel] : {std::pair{1, "PLC"}, {2, "RT7720"}}) {
+        QAccessibleInterface* field = Of(Edit(edit));
+        EXPECT_EQ(field->text(QAccessible::Name),
+                  panel + QStringLiteral(" Received paket in HEX:"));
+        EXPECT_EQ(field->text(QAccessible::Value), Edit(edit)->text());
+        EXPECT_EQ(field->textInterface()->text(2, 5), Edit(edit)->text().mid(2, 3));
+        EXPECT_TRUE(field->state().readOnly && InTree(Edit(edit)));
+    }
+    QAccessibleInterface* link = Of(Indicator());
+    EXPECT_EQ(link->text(QAccessible::Name) + " " + link->text(QAccessible::Description),
+              "Vorlan vysílá");
+    EXPECT_FALSE(InTree(Label(69)) || InTree(Edit(3))) << "only what is shown";
+    ASSERT_TRUE(WaitUntil([&] { return Silent(); }));
+    EXPECT_EQ(link->text(QAccessible::Description), "nevysílá");
+    EXPECT_TRUE(InTree(Label(69)) && Told(Label(69), QAccessible::ObjectCreated) == 1 &&
+                Told(Label(69), QAccessible::ObjectDestroyed) == 1);
+}
+
+// A busy line changes lamps many times between two paints: each is told once a paint at most,
+// as drawn, and a lamp that ends as it started not at all.
+TEST_F(Accessible, ChangesAreToldWhenDrawnOncePerPaint) {
+    MainWindow& window = Build();
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window) && WaitUntil([&] { return Silent(); }));
+    QTest::qWait(30);  // the silence drawn
+    told.clear();
+    Frame frame;
+    for (int i = 0; i < 9; ++i) {
+        frame.SetLamp(1, i % 2 == 0);
+        frame.SetLamp(2, i % 2 == 1);
+        window.ShowFrame(frame, "");
+    }
+    EXPECT_EQ(Told(Lamp(1), QAccessible::StateChanged), 0) << "told before it was drawn";
+    ASSERT_TRUE(WaitUntil([&] { return Told(Lamp(1), QAccessible::StateChanged) == 1; }));
+    EXPECT_EQ(Told(Lamp(2), QAccessible::StateChanged), 0);
+    EXPECT_EQ(Told(Edit(1), QAccessible::TextUpdated), 1);
+    EXPECT_EQ(Told(Indicator(), QAccessible::DescriptionChanged), 1);
+    EXPECT_TRUE(Of(Lamp(1))->state().checked);
+    EXPECT_EQ(Of(Lamp(1))->text(QAccessible::Name), "Lampa 1") << "no names.ini: known by number";
+}
+
+// Read-only, yet the text can be selected with the mouse, copied, and reached with Tab.
+TEST_F(Window, HexTextIsSelectedCopiedAndReachedByTab) {
+    MainWindow& window = Build();
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    window.ShowFrame({{0x01, 0x02, 0x0A, 0xFF, 0x80, 0x10, 0x20, 0xC3}}, "");
+    TextField* edit = Edit(1);
+    // Dragged over "2 a" (characters 2 to 5) either way, then over all of it.
+    const QPoint two = edit->CharacterRect(2).topLeft(), a = edit->CharacterRect(5).topLeft();
+    for (const auto& [from, to, selected] : {std::tuple{two, a, "2 a"},
+                                             {a, two, "2 a"},
+                                             {QPoint(1, 10), QPoint(120, 10), "1 2 a ff 80 "}}) {
+        QTest::mousePress(edit, Qt::LeftButton, {}, from);
+        QTest::mouseMove(edit, to);
+        QTest::mouseRelease(edit, Qt::LeftButton, {}, to);
+        EXPECT_EQ(edit->SelectedText(), selected);
+    }
+    int start = 0, end = 0;
+    QAccessible::queryAccessibleInterface(edit)->textInterface()->selection(0, &start, &end);
+    EXPECT_TRUE(start == 0 && end == 12) << start << ' ' << end;
+    QTest::keyClick(edit, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "1 2 a ff 80 ");
+    window.setFocus();
+    QTest::keyClick(&window, Qt::Key_Tab);
+    EXPECT_TRUE(Edit(2)->hasFocus() && Edit(2)->SelectedText() == "10 20 c3");
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(edit)->textInterface()->selectionCount(), 0);
+    QTest::keyClick(&window, Qt::Key_Tab);
+    EXPECT_TRUE(edit->hasFocus());
 }
 
 TEST_F(Window, AWaitedForPortIsNamedInTheIndicatorsTooltip) {

@@ -4,6 +4,7 @@
 #include <sys/prctl.h>
 #include <unistd.h>
 
+#include <QFileInfo>
 #include <QImage>
 #include <QProcess>
 #include <QStandardPaths>
@@ -11,6 +12,7 @@
 #include <thread>
 
 #include "Frame.h"
+#include "FrameText.h"
 #include "LineSettings.h"
 #include "MainLayout.h"
 #include "Support.h"
@@ -106,6 +108,70 @@ bool FormShows(const QImage& form, const Frame& frame, bool alive) {
     return alive ? fill == QColor(Qt::green) && ink == 0 : fill == QColor(Qt::red) && ink > 50;
 }
 
+const Frame kFrame{{0x01, 0x80, 0x55, 0xA9, 0xF0, 0x3C, 0x81, 0x7E}};  // lit and dark lamps
+
+// A session bus of the test's own with AT-SPI's accessibility bus on it, as a desktop session
+// has them; the programs started after it use them.
+class AccessibilityBus {
+  public:
+    static constexpr const char* kLauncher = "/usr/libexec/at-spi-bus-launcher";
+
+    static bool Installed() {
+        return !QStandardPaths::findExecutable("dbus-daemon").isEmpty() &&
+               QFileInfo(kLauncher).isExecutable() &&
+               QFileInfo::exists("/usr/lib/python3/dist-packages/pyatspi");
+    }
+
+    explicit AccessibilityBus(const std::string& folder) {
+        const QString socket = QString::fromStdString(folder + "/session-bus");
+        session_.start("dbus-daemon",
+                       {"--session", "--nofork", "--nopidfile", "--address=unix:path=" + socket});
+        qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + socket.toLocal8Bit());
+        ready_ = WaitUntil([&] { return QFileInfo::exists(socket); });
+        launcher_.start(kLauncher, {"--launch-immediately"});
+        // The launcher puts the accessibility bus's address on the X root window once it runs.
+        ready_ = ready_ && WaitUntil([] {
+                     return Run("xprop", {"-root", "AT_SPI_BUS"}).out.contains("unix:");
+                 });
+    }
+    ~AccessibilityBus() {
+        // Asked, the launcher ends the accessibility bus it started; killed, it would leave it.
+        launcher_.terminate();
+        launcher_.waitForFinished(kCloseMs);
+    }
+    bool Ready() const { return ready_; }
+
+  private:
+    Child session_;
+    Child launcher_;
+    bool ready_ = false;
+};
+
+// Reads the main window through AT-SPI into `said` (tests/e2e/atspi_window.py: a line per
+// control): every lamp, by its number and its name, checked as `frame` lights it; both hex
+// texts; the link's state in words; the warning only while the link is silent. names.ini names
+// only the 25th and 26th inputs, which trade places.
+bool Tells(QString& said, const Frame& frame, bool alive) {
+    said = QString::fromUtf8(
+        Run("/usr/bin/python3", {ATSPI_WINDOW_SCRIPT, "read"}, {}, kAppearMs).out);
+    QStringList lines;
+    for (int n = 1; n <= kLampCount; ++n) {
+        const QString name = n == 25   ? "WWWWWWWWWW"
+                             : n == 26 ? "i"
+                                       : QStringLiteral("Lampa %1").arg(n);
+        lines << QStringLiteral("check box\t%1\tLampa %2\t%3\t\n")
+                     .arg(name)
+                     .arg(n)
+                     .arg(frame.Lamp(n));
+    }
+    lines << "text\tPLC Received paket in HEX:\t\t0\t" + PlcHexText(frame) + "\n"
+          << "text\tRT7720 Received paket in HEX:\t\t0\t" + RtHexText(frame) + "\n"
+          << QStringLiteral("status bar\tVorlan\t%1\t").arg(alive ? "vysílá" : "nevysílá");
+    for (const QString& line : lines)
+        if (!said.contains(line)) return false;
+    return said.contains("label\tVorlan nevysílá\t") != alive;
+}
+
 class EndToEnd : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -135,6 +201,17 @@ class EndToEnd : public ::testing::Test {
         program_.start(Program("zorvane"), {});
     }
 
+    // kFrame again and again, at about the line's rate. Until the program reads, the terminal
+    // fills up and frames are dropped, as on a real line.
+    void Transmit() {
+        transmitter_ = std::jthread([this, wire = EncodeFrame(kFrame)](std::stop_token stop) {
+            while (!stop.stop_requested()) {
+                (void)::write(pty_.Master(), wire.data(), wire.size());  // full: dropped
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            }
+        });
+    }
+
     bool EndsWithStatusZero(int ms) {
         return program_.waitForFinished(ms) && program_.exitStatus() == QProcess::NormalExit &&
                program_.exitCode() == 0;
@@ -156,16 +233,7 @@ TEST_F(EndToEnd, FramesShowUntilSilenceAndTheCloseButtonGivesThePortBack) {
     ApplyLineSettings(line);
     ASSERT_EQ(::tcsetattr(pty_.Master(), TCSANOW, &line), 0);
     pty_.SetTimeouts(7, 42);
-    Frame frame;  // lamps lit and dark in both panels
-    frame.data = {0x01, 0x80, 0x55, 0xA9, 0xF0, 0x3C, 0x81, 0x7E};
-    // About the line's rate. Until the program reads, the terminal fills up and frames are
-    // dropped, as on a real line.
-    transmitter_ = std::jthread([&, wire = EncodeFrame(frame)](std::stop_token stop) {
-        while (!stop.stop_requested()) {
-            (void)::write(pty_.Master(), wire.data(), wire.size());  // full: dropped, see above
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        }
-    });
+    Transmit();
     StartProgram();
     const Window dialog = WaitForWindow({"--name", "^Choose port$"});
     ASSERT_NE(dialog, 0u) << "no \"Choose port\"";
@@ -176,7 +244,8 @@ TEST_F(EndToEnd, FramesShowUntilSilenceAndTheCloseButtonGivesThePortBack) {
     const Window form = WaitForWindow({"--name", "^Zorvane( — .*)?$"});
     ASSERT_NE(form, 0u);
     QImage shown;
-    ASSERT_TRUE(WaitUntil([&] { return FormShows(shown = Capture(form), frame, true); }, kAppearMs))
+    ASSERT_TRUE(
+        WaitUntil([&] { return FormShows(shown = Capture(form), kFrame, true); }, kAppearMs))
         << "the frames never showed";
     EXPECT_EQ(test::Run("xdotool", {"getwindowname", QString::number(form)}).out.toStdString(),
               "Zorvane — COM1 (" + pty_.Slave() + ")\n");
@@ -184,7 +253,7 @@ TEST_F(EndToEnd, FramesShowUntilSilenceAndTheCloseButtonGivesThePortBack) {
         << "Label26's name belongs beside Shape25, Label25's beside Shape26";
 
     transmitter_ = std::jthread();
-    EXPECT_TRUE(WaitUntil([&] { return FormShows(Capture(form), frame, false); }, kAppearMs))
+    EXPECT_TRUE(WaitUntil([&] { return FormShows(Capture(form), kFrame, false); }, kAppearMs))
         << "silence did not turn the indicator red with its warning, or lost the last frame";
     RequestClose(form);
     EXPECT_TRUE(EndsWithStatusZero(kCloseMs));
@@ -218,6 +287,31 @@ TEST_F(EndToEnd, EscapeOrAMissingPortEndsTheProgramWithoutOpeningOne) {
     ASSERT_NE(question, 0u) << "no question about the missing COM2";
     ASSERT_TRUE(Press(question, {"n"}));
     EXPECT_TRUE(EndsWithStatusZero(kAppearMs)) << "No did not end the program";
+}
+
+// What a screen reader or a GUI test tool gets. The port is chosen through AT-SPI's Toggle
+// action; only COM2 exists, so frames show only if that choice counts.
+TEST_F(EndToEnd, ThroughAtSpiTheWindowTellsItsNamedLampsHexTextAndLinkAndATogglePicksThePort) {
+    if (!AccessibilityBus::Installed())
+        GTEST_SKIP() << "needs the accessibility bus and a reader of it: install the packages "
+                        "dbus-daemon, at-spi2-core and python3-pyatspi";
+    AccessibilityBus bus(folder_.Path());
+    ASSERT_TRUE(bus.Ready()) << "the accessibility bus did not start";
+    folder_.Link("COM2", pty_.Slave());
+    Transmit();
+    qputenv("QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1");  // no screen reader asks for it here
+    StartProgram();
+    const Finished chosen = test::Run("/usr/bin/python3", {ATSPI_WINDOW_SCRIPT, "choose", "COM2"});
+    ASSERT_EQ(chosen.exitCode, 0) << chosen.err.toStdString();
+
+    QString said;
+    ASSERT_TRUE(WaitUntil([&] { return Tells(said, kFrame, true); }, kAppearMs))
+        << "AT-SPI gave:\n" + said.toStdString();
+    transmitter_ = std::jthread();
+    EXPECT_TRUE(WaitUntil([&] { return Tells(said, kFrame, false); }, kAppearMs))
+        << "AT-SPI gave after silence:\n" + said.toStdString();
+    RequestClose(WaitForWindow({"--name", "^Zorvane"}));  // the title names the port too
+    EXPECT_TRUE(EndsWithStatusZero(kCloseMs));
 }
 
 }  // namespace
