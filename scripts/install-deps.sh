@@ -9,17 +9,19 @@ set -euo pipefail
 # font, qt6-translations-l10n gives the toolkit's own buttons the user's language; Xvfb,
 # xdotool and ImageMagick run the demo without a display and take its screenshot.
 packages=(
-  build-essential cmake ninja-build pkg-config
+  build-essential cmake ninja-build pkg-config libmosquitto-dev
   qt6-base-dev libgl-dev libqt6svg6 fonts-liberation qt6-translations-l10n
   xvfb xauth xdotool x11-utils imagemagick
 )
 # The tests read zorvane-decode's waveform dumps with the viewers' own tools: sigrok-cli, and
-# GTKWave's vcd2fst and fst2vcd.
+# GTKWave's vcd2fst and fst2vcd; its --mqtt with a broker of their own (mosquitto, its clients,
+# openssl for a throw-away certificate); the package check verifies the systemd unit.
 if [ "${1:-}" != "--demo" ]; then
   packages+=(
     libx11-dev libgtest-dev libgmock-dev socat sigrok-cli gtkwave
     clang libclang-rt-14-dev
     dpkg-dev file lintian desktop-file-utils appstream man-db
+    mosquitto mosquitto-clients openssl systemd
   )
 fi
 
