@@ -31,7 +31,7 @@ MqttPublisher* Self(void* user) {
 struct MqttPublisher::Handle {
     mosquitto* mosq;
     ~Handle() {
-        mosquitto_destroy(mosq);
+        if (mosq) mosquitto_destroy(mosq);
         mosquitto_lib_cleanup();
     }
 };
@@ -76,6 +76,11 @@ void MqttPublisher::Run(std::stop_token stop) {
     mosquitto_lib_init();
     client_.reset(new Handle{mosquitto_new(nullptr, true, this)});
     mosquitto* mosq = client_->mosq;
+    if (!mosq) {  // out of memory: the line is still decoded, only not published
+        std::fprintf(stderr, "zorvane-decode: cannot make an MQTT client: %s\n",
+                     mosquitto_strerror(MOSQ_ERR_NOMEM));
+        return;
+    }
     mosquitto_connect_callback_set(
         mosq, [](mosquitto*, void* self, int rc) { Self(self)->OnConnect(rc); });
     mosquitto_disconnect_callback_set(
