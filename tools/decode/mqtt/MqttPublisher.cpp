@@ -154,9 +154,13 @@ void MqttPublisher::OnConnect(int result) {
     std::fprintf(stderr, "zorvane-decode: publishing to the MQTT broker at %s under %s/\n",
                  Describe().c_str(), settings_.prefix.c_str());
     online_ = true;
+    announce_ = true;  // not from inside the library's callback, which holds its locks
     reported_ = false;
     backoff_ = std::chrono::seconds(1);
-    // Everything retained is told anew: the broker may have lost it, or be another one.
+}
+
+// Everything retained is told anew: the broker may have lost it, or be another one.
+void MqttPublisher::Announce() {
     Send("status", "online", 1, true);
     for (int lamp = 1; lamp <= kLampCount; ++lamp)
         Send("lamp/" + std::to_string(lamp) + "/name", captions_[lamp - 1], 0, true);
@@ -176,6 +180,7 @@ void MqttPublisher::OnDisconnect(int result) {
 }
 
 void MqttPublisher::Publish() {
+    if (std::exchange(announce_, false)) Announce();
     PublishEvents();
     PublishState();
 }

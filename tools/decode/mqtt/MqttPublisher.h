@@ -61,6 +61,7 @@ class MqttPublisher {
     void Step(std::chrono::milliseconds longest);
     void OnConnect(int result);
     void OnDisconnect(int result);
+    void Announce();
     void Publish();
     void PublishEvents();
     void PublishState();
@@ -84,6 +85,7 @@ class MqttPublisher {
     std::unique_ptr<Handle> client_;
     bool connecting_ = false;
     bool online_ = false;    // the broker accepted us
+    bool announce_ = false;  // and has not yet been told the retained topics
     bool reported_ = false;  // the outage has been told
     bool finishing_ = false;
     std::chrono::seconds backoff_{1};
