@@ -682,14 +682,17 @@ TEST_F(DecodeTool, MqttOverTlsWithAPasswordTrustsOnlyTheCaItIsGiven) {
     Broker broker(dir_,
                   "cafile ca.pem\ncertfile server.pem\nkeyfile server.key\n"
                   "password_file passwords\nallow_anonymous false\n");
-    Line line(dir_, "COM1"), other(dir_, "COM2");
+    Line line(dir_, "COM1"), other(dir_, "COM2"), third(dir_, "COM3");
     Write("password", "s3cret \"x\n");
     const std::string url = " --mqtt mqtts://zorvane@localhost:" + std::to_string(broker.Port());
     Child trusting(dir_, kDecode + " --device COM1 --mqtt-password-file password --mqtt-cafile " +
                              "ca.pem" + url + "/line 2>trusting.txt");
     Child doubting(dir_, "env ZORVANE_MQTT_PASSWORD='s3cret \"x' " + kDecode + " --device COM2" +
                              url + "/other 2>doubting.txt");
-    ASSERT_TRUE(line.Open() && other.Open());
+    // The system's store, as OpenSSL finds it, holding the CA.
+    Child storing(dir_, "env SSL_CERT_FILE=ca.pem ZORVANE_MQTT_PASSWORD='s3cret \"x' " + kDecode +
+                            " --device COM3" + url + "/store 2>storing.txt");
+    ASSERT_TRUE(line.Open() && other.Open() && third.Open());
     line.Send(Wire(Lit({5})));
     other.Send(Wire(Lit({5})));
     const std::string login = "--cafile " + dir_ + "/ca.pem -u zorvane -P 's3cret \"x'";
@@ -698,6 +701,8 @@ TEST_F(DecodeTool, MqttOverTlsWithAPasswordTrustsOnlyTheCaItIsGiven) {
                kNone;
     }));
     EXPECT_EQ(broker.Retained("-t other/status", login), "Timed out\nexit 27\n");  // none came
+    EXPECT_EQ(broker.Retained("-t store/status", login),
+              "store/status online\nTimed out\nexit 27\n");
     EXPECT_NE(Read(dir_ + "/doubting.txt").find("is unreachable"), kNone);
     EXPECT_NE(Read(dir_ + "/trusting.txt").find("publishing to the MQTT broker at localhost:"),
               kNone);
