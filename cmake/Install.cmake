@@ -18,6 +18,21 @@ install(FILES data/zorvane.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applicat
 install(FILES data/zorvane.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES data/org.example.zorvane.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES examples/names.ini DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
+install(FILES packaging/zorvane-decode.conf DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
+
+# zorvane-decode as a service, one instance per line. lib/systemd/system under the prefix:
+# /usr/lib/systemd/system in the package (the same folder as /lib/systemd/system on Debian),
+# /usr/local/lib/systemd/system for a local install; systemd reads both.
+set(ZORVANE_SYSTEMD_UNIT_DIR lib/systemd/system
+    CACHE STRING "Where the systemd unit goes, under the installation prefix")
+# The unit names the program where this installation puts it, which only the installation knows
+# (the package installs to /usr whatever the build was configured for).
+install(CODE "
+  set(ZORVANE_DECODE \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/zorvane-decode\")
+  configure_file(${PROJECT_SOURCE_DIR}/packaging/zorvane-decode@.service.in
+                 ${CMAKE_BINARY_DIR}/systemd/zorvane-decode@.service @ONLY)")
+install(FILES ${CMAKE_BINARY_DIR}/systemd/zorvane-decode@.service
+        DESTINATION ${ZORVANE_SYSTEMD_UNIT_DIR})
 
 # Man pages and the changelog are installed gzipped, without a time stamp, as Debian wants them.
 find_program(GZIP_PROGRAM gzip REQUIRED)

@@ -11,11 +11,17 @@ string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
   "when 40 ms pass without a frame."
   ""
   "Also in the package: zorvane-sim, a simulated transmitter to try the"
-  "monitor without the hardware; zorvane-decode, which decodes captures of"
-  "the line; and zorvane-names, which checks a names file.")
+  "monitor without the hardware; zorvane-decode, which decodes the line from"
+  "a capture or live from a serial port, and publishes it to an MQTT broker,"
+  "also as a systemd service with one instance per line; and zorvane-names,"
+  "which checks a names file.")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+# Installs with the prefix /usr into a staging folder, so that what names installed paths (the
+# systemd unit) names them as they will be.
+set(CPACK_SET_DESTDIR ON)
+set(CPACK_INSTALL_PREFIX ${CPACK_PACKAGING_INSTALL_PREFIX})
 set(CPACK_STRIP_FILES ON)
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

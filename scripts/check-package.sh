@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Proves Zorvane installs like a desktop tool: builds it without the test tools, installs it into
 # a temporary prefix and compares the files with packaging/installed-files.txt, validates the
-# desktop entry and the metainfo, renders the man pages, builds the .deb, lists it and runs
-# lintian on it, asks the installed monitor for its version with no display, and starts it under
+# desktop entry and the metainfo, renders the man pages, verifies the systemd unit and rates its
+# hardening, builds the .deb, lists it and runs lintian on it, asks the installed monitor for its version with no display, and starts it under
 # Xvfb in a root that holds nothing but what apt installs for the .deb without recommendations.
 # Usage: scripts/check-package.sh [BUILD_DIR]   (default build-pkg; reused between runs)
 set -euo pipefail
@@ -44,6 +44,16 @@ for page in "$prefix"/share/man/man1/*.1.gz; do
   echo "$(basename "$page"): renders without warnings"
 done
 
+step "The systemd unit"
+# systemd-analyze reads the unit file itself: no running systemd needed. The unit names the
+# program where this installation put it, which verify checks.
+unit=$prefix/lib/systemd/system/zorvane-decode@.service
+out=$(systemd-analyze verify --man=no "$unit" 2>&1) && [ -z "$out" ] ||
+  { printf '%s\n' "$out" >&2; exit 1; }
+echo "systemd-analyze verify: no complaints"
+# Exposure 0 (locked down) to 10 (none); fail above 2.0.
+systemd-analyze security --offline=true --threshold=20 "$unit" | tail -n 1
+
 step "--version of every program, with no display"
 for program in zorvane zorvane-sim zorvane-decode zorvane-names; do
   out=$(env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb "$prefix/bin/$program" --version)
@@ -59,6 +69,8 @@ dpkg-deb --info "$deb" | sed -n 's/^ \(Depends\|Section\|Installed-Size\):/&/p'
 dpkg-deb --contents "$deb"
 rm -rf "$prefix"/deb && dpkg-deb --extract "$deb" "$prefix/deb"
 appstreamcli validate-tree --no-net "$prefix/deb"
+grep -qx 'ExecStart=/usr/bin/zorvane-decode .*' "$prefix"/deb/usr/lib/systemd/system/zorvane-decode@.service ||
+  { echo "the package's unit does not start /usr/bin/zorvane-decode" >&2; exit 1; }
 
 step "lintian"
 # lintian warns about running as root (CI does); the tags go to standard output.

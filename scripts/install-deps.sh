@@ -7,22 +7,25 @@ set -euo pipefail
 
 # Building and running: libqt6svg6 draws the SVG window icon, fonts-liberation is the window's
 # font, qt6-translations-l10n gives the toolkit's own buttons the user's language; Xvfb,
-# xdotool and ImageMagick run the demo without a display and take its screenshot.
+# xdotool and ImageMagick run the demo without a display and take its screenshot;
+# libmosquitto-dev is zorvane-decode's MQTT client.
 packages=(
-  build-essential cmake ninja-build pkg-config
+  build-essential cmake ninja-build pkg-config libmosquitto-dev
   qt6-base-dev libgl-dev libqt6svg6 fonts-liberation qt6-translations-l10n
   xvfb xauth xdotool x11-utils imagemagick
 )
 # The tests read zorvane-decode's waveform dumps with the viewers' own tools (sigrok-cli, and
-# GTKWave's vcd2fst and fst2vcd), and the window through accessibility: Qt's private headers
-# switch it on in process, and the end-to-end test reads the real program over AT-SPI on a bus
-# of its own.
+# GTKWave's vcd2fst and fst2vcd); its --mqtt with a broker of their own (mosquitto, its clients,
+# openssl for a throw-away certificate); and the window through accessibility: Qt's private
+# headers switch it on in process, and the end-to-end test reads the real program over AT-SPI on
+# a bus of its own. The package check verifies the systemd unit.
 if [ "${1:-}" != "--demo" ]; then
   packages+=(
     libx11-dev libgtest-dev libgmock-dev socat sigrok-cli gtkwave
     qt6-base-private-dev dbus-daemon at-spi2-core python3-pyatspi
     clang libclang-rt-14-dev
     dpkg-dev file lintian desktop-file-utils appstream man-db
+    mosquitto mosquitto-clients openssl systemd
   )
 fi
 

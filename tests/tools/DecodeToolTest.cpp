@@ -14,6 +14,7 @@
 #include <functional>
 #include <future>
 #include <regex>
+#include <sstream>
 #include <thread>
 
 #include "DeviceCatalogue.h"
@@ -39,8 +40,8 @@ zorvane::Frame Lit(std::initializer_list<int> lamps) {
     return frame;
 }
 
-bool WaitFor(const std::function<bool()>& ready) {
-    for (int i = 0; i < 500; ++i, std::this_thread::sleep_for(10ms))
+bool WaitFor(const std::function<bool()>& ready, int tries = 500) {
+    for (int i = 0; i < tries; ++i, std::this_thread::sleep_for(10ms))
         if (ready()) return true;
     return false;
 }
@@ -179,7 +180,7 @@ TEST_F(DecodeTool, FailuresSayWhatWithoutDecodingAnything) {
         {"a b", z + "only one FILE may be given" + again},
         {"--trace --changes", z + "--trace and --changes exclude each other" + again},
         {"--device x file", z + "--device reads no FILE" + again},
-        {"--names n", z + "--names goes with --changes, --vcd or --stats" + again},
+        {"--names n", z + "--names goes with --changes, --vcd, --stats or --mqtt" + again},
         {">/dev/full", "exit 1\n"},  // its message goes to /dev/full too
         {"--list x", z + "--list stands alone" + again},
         {"--vcd x --trace", z + "--vcd writes no text: not with --trace or --changes" + again},
@@ -198,6 +199,47 @@ TEST_F(DecodeTool, FailuresSayWhatWithoutDecodingAnything) {
         // COMn as the monitor maps it: ./COM2 here (never /dev/ttyS1 in a test).
         {"--device COM2", z + "cannot open ./COM2 -> nowhere: no such port (No such file or "
                               "directory)\nexit 1\n"},
+        // --mqtt: checked before the device is opened.
+        {"--mqtt mqtt://h/p",
+         z + "--mqtt goes with --device, and not with --vcd or --stats" + again},
+        {"--device x --mqtt-cafile f",
+         z + "--mqtt-cafile and --mqtt-password-file go with --mqtt" + again},
+        {"--device x --mqtt http://h/p",
+         z + "bad --mqtt URL 'http://h/p': unknown scheme 'http': " +
+             "mqtt://[user@]host[:port]/prefix or mqtts://..." + again},
+        {"--device x --mqtt mqtt://h", z + "bad --mqtt URL 'mqtt://h': no topic prefix: " +
+                                           "mqtt://[user@]host[:port]/prefix or mqtts://..." +
+                                           again},
+        {"--device x --mqtt mqtt://h/", z +
+                                            "bad --mqtt URL 'mqtt://h/': no topic prefix after the "
+                                            "host" +
+                                            again},
+        {"--device x --mqtt mqtt://h/a/+/b", z +
+                                                 "bad --mqtt URL 'mqtt://h/a/+/b': the prefix "
+                                                 "holds '+' or '#', which only subscriptions may "
+                                                 "use" +
+                                                 again},
+        {"--device x --mqtt 'mqtt://h/a#'", z +
+                                                "bad --mqtt URL 'mqtt://h/a#': the prefix holds "
+                                                "'+' or '#', which only subscriptions may use" +
+                                                again},
+        {"--device x --mqtt mqtt://u:pw@h/p",
+         z +
+             "bad --mqtt URL 'mqtt://u:pw@h/p': a password never goes into the URL: use "
+             "ZORVANE_MQTT_PASSWORD or --mqtt-password-file" +
+             again},
+        {"--device x --mqtt mqtt://[::1]:0/p", z +
+                                                   "bad --mqtt URL 'mqtt://[::1]:0/p': the port "
+                                                   "must be a number from 1 to 65535" +
+                                                   again},
+        {"--device x --mqtt mqtt://u@h/p --mqtt-password-file /nonexistent",
+         z + "cannot read /nonexistent: No such file or directory\nexit 1\n"},
+        {"--device x --mqtt mqtt://h/p --mqtt-password-file input.bin",
+         z + "a password needs a user: mqtt://USER@host/prefix" + again},
+        {"--device x --mqtt mqtt://h/p --mqtt-cafile f",
+         z + "--mqtt-cafile goes with an mqtts:// URL" + again},
+        {"--device x --mqtt mqtts://h/p --mqtt-cafile /nonexistent",
+         z + "cannot read /nonexistent: No such file or directory\nexit 1\n"},
     };
     ASSERT_EQ(symlink("nowhere", (dir_ + "/COM2").c_str()), 0);
     for (const auto& [args, said] : cases)
@@ -364,6 +406,312 @@ TEST_F(DecodeTool, DeviceReadsALineBridgedFromTcpBySocat) {
     EXPECT_NE(out.find(" 01 02 03 04 05 10 20 30 " + kDone + "\n"), kNone) << out;
     EXPECT_TRUE(out.ends_with("\nexit 0\n"));
     close(listener);
+}
+
+// --mqtt, against a real broker.
+
+const std::string kMosquitto = "/usr/sbin/mosquitto";
+#define REQUIRE_MOSQUITTO()                                                                     \
+    if (std::system(("{ command -v mosquitto_sub && command -v mosquitto_passwd && command -v " \
+                     "openssl && test -x " +                                                    \
+                     kMosquitto + "; } >/dev/null")                                             \
+                        .c_str()) != 0)                                                         \
+    GTEST_SKIP() << "mosquitto, mosquitto-clients or openssl is not installed "                 \
+                    "(scripts/install-deps.sh installs them)"
+
+std::string Read(const std::string& path) {
+    std::ifstream in(path);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// A command run by the shell in `dir` in the background, stopped with `signal` at the end.
+class Child {
+  public:
+    Child(const std::string& dir, const std::string& command) {
+        const std::string line = "cd " + dir + " && exec " + command;
+        if ((pid_ = fork()) == 0) {
+            execl("/bin/sh", "sh", "-c", line.c_str(), nullptr);
+            _exit(127);
+        }
+    }
+    ~Child() { Stop(SIGTERM); }
+    void Stop(int signal) {
+        if (pid_ > 0 && kill(pid_, signal) == 0) waitpid(pid_, nullptr, 0);
+        pid_ = -1;
+    }
+
+  private:
+    pid_t pid_ = -1;
+};
+
+// A broker of our own on a free port, its files in `dir`; `listener` adds to its listener.
+class Broker {
+  public:
+    Broker(const std::string& dir, const std::string& listener) : dir_(dir) {
+        const int s = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        socklen_t size = sizeof addr_;
+        EXPECT_TRUE(bind(s, Address(), size) == 0 && getsockname(s, Address(), &size) == 0);
+        close(s);
+        std::ofstream(dir + "/broker.conf")
+            << "user root\npersistence true\npersistence_location " << dir
+            << "/\nmax_queued_messages 20000\nlistener " << Port() << " 127.0.0.1\n"
+            << listener;
+        Start();
+    }
+    int Port() const { return ntohs(addr_.sin_port); }
+    void Start() {
+        broker_.emplace(dir_, kMosquitto + " -c broker.conf 2>>broker.log");
+        EXPECT_TRUE(WaitFor([&] {
+            const int s = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+            const bool up = connect(s, Address(), sizeof addr_) == 0;
+            close(s);
+            return up;
+        })) << Read(dir_ + "/broker.log");
+    }
+    void Stop() { broker_.reset(); }
+    // What a client that subscribes now to `topics` sees within a second: the retained messages.
+    std::string Retained(const std::string& topics, const std::string& options = "") const {
+        return Shell("mosquitto_sub -h localhost -p " + std::to_string(Port()) + " -v -W 1 " +
+                     options + " " + topics);
+    }
+    // mosquitto_sub with `options` writing to `file` from now on.
+    std::unique_ptr<Child> Subscribe(const std::string& options, const std::string& file) const {
+        const std::string at = " -h 127.0.0.1 -p " + std::to_string(Port());
+        auto sub = std::make_unique<Child>(
+            dir_, "mosquitto_sub" + at + " " + options + " -t probe >" + file + " 2>&1");
+        EXPECT_TRUE(WaitFor([&] {  // subscribed once a probe comes through
+            Shell("mosquitto_pub" + at + " -t probe -m '{}'");
+            return Read(dir_ + "/" + file).find("probe") != kNone;
+        }));
+        return sub;
+    }
+
+  private:
+    sockaddr* Address() { return reinterpret_cast<sockaddr*>(&addr_); }
+    std::string dir_;
+    sockaddr_in addr_{
+        .sin_family = AF_INET, .sin_port = 0, .sin_addr = {htonl(INADDR_LOOPBACK)}, .sin_zero = {}};
+    std::optional<Child> broker_;
+};
+
+// The far end of a pseudo-terminal linked as `name` in `dir`.
+class Line {
+  public:
+    Line(const std::string& dir, const std::string& name) {
+        EXPECT_TRUE(master_ >= 0 && grantpt(master_) == 0 && unlockpt(master_) == 0);
+        EXPECT_EQ(symlink(ptsname(master_), (dir + "/" + name).c_str()), 0);
+    }
+    ~Line() { close(master_); }
+    // Once the program set the line up.
+    bool Open() const {
+        termios tio{};
+        return WaitFor([&] { return tcgetattr(master_, &tio) == 0 && !(tio.c_lflag & ICANON); });
+    }
+    void Send(const std::string& bytes) const {
+        for (std::size_t at = 0; at < bytes.size();) {
+            const ssize_t n = write(master_, bytes.data() + at, bytes.size() - at);
+            ASSERT_GT(n, 0);
+            at += std::size_t(n);
+        }
+    }
+
+  private:
+    int master_ = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+};
+
+// "WHEN KIND" for each --changes line, KIND "change" for the data lines; and for each event the
+// broker passed on, with the count of a "dropped" one.
+std::vector<std::string> ChangeLines(const std::string& text) {
+    static const std::regex line("(\\S+) (?:((?:[0-9a-f]{2} ){7}[0-9a-f]{2}).*|(\\S+))\n");
+    std::vector<std::string> out;
+    for (std::sregex_iterator i(text.begin(), text.end(), line), end; i != end; ++i) {
+        std::string bytes = i->str(2);
+        std::erase(bytes, ' ');
+        out.push_back(i->str(1) + " " + ((*i)[3].matched ? i->str(3) : "change " + bytes));
+    }
+    return out;
+}
+std::vector<std::string> Events(const std::string& text) {
+    static const std::regex event(
+        "line/event \\{\"time\":\"([^\"]+)\",\"event\":\"([a-z-]+)\"(?:,\"count\":(\\d+)|,"
+        "\"bytes\":\"([0-9a-f]+))?");
+    std::vector<std::string> out;
+    for (std::sregex_iterator i(text.begin(), text.end(), event), end; i != end; ++i)
+        out.push_back(i->str(1) + " " + i->str(2) + ((*i)[3].matched ? " " + i->str(3) : "") +
+                      ((*i)[4].matched ? " " + i->str(4) : ""));
+    return out;
+}
+
+std::size_t Count(const std::string& text, const std::string& what) {
+    std::size_t n = 0;
+    for (auto at = text.find(what); at != kNone; at = text.find(what, at + 1))
+        ++n;
+    return n;
+}
+
+TEST_F(DecodeTool, MqttTellsStateLampsAndEventsAndTheWillTellsTheEnd) {
+    REQUIRE_MOSQUITTO();
+    Broker broker(dir_, "allow_anonymous true\n");
+    // The name needs escaping in JSON: a quote, a backslash and a tab; \310 is Č in Windows-1250.
+    Write("names.ini", "IN\r\n\310\"a\\b\tc\r\n");
+    const auto raw = broker.Subscribe("-v -t 'line/#'", "raw.txt");
+    // A consumer's own parser: mosquitto_sub prints each payload as JSON, or says it is not.
+    const auto json = broker.Subscribe("-F '%t %J' -t line/state -t line/event", "json.txt");
+    Line line(dir_, "COM1");
+    Child decoder(dir_, kDecode + " --device COM1 --changes --mqtt mqtt://127.0.0.1:" +
+                            std::to_string(broker.Port()) + "/line >changes.txt 2>errors.txt");
+    ASSERT_TRUE(line.Open());
+    line.Send(Wire(Lit({1, 3})));
+    std::this_thread::sleep_for(300ms);  // down even for a reader held off the CPU; up again
+    line.Send(Wire(Lit({2, 64})) + Wire(Lit({2, 64})));
+    ASSERT_TRUE(WaitFor([&] { return ChangeLines(Read(dir_ + "/changes.txt")).size() == 5; }));
+    ASSERT_TRUE(WaitFor([&] { return Events(Read(dir_ + "/raw.txt")).size() == 5; }));
+    // The state follows within a tenth of a second; a kill before that would leave the one before.
+    const std::string downAt = ChangeLines(Read(dir_ + "/changes.txt"))[4];
+    ASSERT_TRUE(WaitFor([&] {
+        return Read(dir_ + "/raw.txt")
+                   .find("line/state {\"time\":\"" + downAt.substr(0, downAt.find(' '))) != kNone;
+    }));
+    decoder.Stop(SIGKILL);
+    ASSERT_TRUE(WaitFor([&] { return Read(dir_ + "/raw.txt").ends_with("status offline\n"); }));
+
+    // The events are the --changes lines, with the same times.
+    const std::string seen = Read(dir_ + "/raw.txt"), changes = Read(dir_ + "/changes.txt");
+    const auto lines = ChangeLines(changes);
+    EXPECT_EQ(Events(seen), lines) << seen;
+    std::vector<std::string> kinds;
+    for (const std::string& l : lines)
+        kinds.push_back(l.substr(l.find(' ') + 1));
+    EXPECT_EQ(kinds, (std::vector<std::string>{"change 0500000000000000", "link-down", "link-up",
+                                               "change 0200000000000080", "link-down"}));
+    const std::string when = lines[0].substr(0, lines[0].find(' '));
+    EXPECT_NE(seen.find("line/event {\"time\":\"" + when +
+                        "\",\"event\":\"change\",\"bytes\":\"0500000000000000\",\"lamps\":[{"
+                        "\"lamp\":1,\"name\":\"Č\\\"a\\\\b\\u0009c\",\"on\":true},{\"lamp\":3,"
+                        "\"name\":\"\",\"on\":true}]}\n"),
+              kNone)
+        << seen;
+    EXPECT_NE(seen.find("\"bytes\":\"0200000000000080\",\"lamps\":[{\"lamp\":1,\"name\":\"Č\\\"a"
+                        "\\\\b\\u0009c\",\"on\":false},{\"lamp\":2,\"name\":\"\",\"on\":true},{"
+                        "\"lamp\":3,\"name\":\"\",\"on\":false},{\"lamp\":64,\"name\":\"\",\"on\":"
+                        "true}]}\n"),
+              kNone);
+    const std::string parsed = Read(dir_ + "/json.txt");
+    EXPECT_EQ(Count(parsed, "\"topic\":\"line/"),
+              Count(seen, "line/state {") + Count(seen, "line/event {"));
+    EXPECT_EQ(Count(parsed, "Error"), 0u);
+
+    // What a dashboard that starts now is told.
+    const std::string retained = broker.Retained("-t line/state -t line/status -t 'line/lamp/#'");
+    std::string lamps;
+    for (int lamp = 1; lamp <= 64; ++lamp)
+        lamps += (lamp == 2 || lamp == 64 ? "1" : "0");
+    std::string told;
+    for (int lamp = 1; lamp <= 64; ++lamp) {
+        const auto at = retained.find("line/lamp/" + std::to_string(lamp) + " ");
+        told += at == kNone ? "?" : retained.substr(retained.find(' ', at) + 1, 1);
+    }
+    EXPECT_EQ(told, lamps) << retained;
+    EXPECT_NE(retained.find("line/lamp/1/name Č\"a\\b\tc\n"), kNone) << retained;
+    EXPECT_NE(retained.find("line/status offline\n"), kNone);
+    const std::string last = lines[4].substr(0, lines[4].find(' '));
+    EXPECT_NE(retained.find("line/state {\"time\":\"" + last +
+                            "\",\"bytes\":\"0200000000000080\",\"link\":\"down\",\"port\":"
+                            "\"open\",\"lamps\":[{\"lamp\":1,\"name\":\"Č\\\"a\\\\b\\u0009c\","
+                            "\"on\":false},{\"lamp\":2,\"name\":\"\",\"on\":true},"),
+              kNone)
+        << retained;
+}
+
+// The broker goes away while more than a queue of events happen, then comes back.
+TEST_F(DecodeTool, MqttKeepsTheLatestEventsWhileTheBrokerIsAway) {
+    REQUIRE_MOSQUITTO();
+    Broker broker(dir_, "allow_anonymous true\n");
+    // A dashboard with a session of its own, which the broker keeps across its restart.
+    const auto sub = broker.Subscribe("-c -i zorvane-test -q 1 -v -t line/event", "events.txt");
+    Line line(dir_, "COM1");
+    Child decoder(dir_, kDecode + " --device COM1 --changes --mqtt mqtt://127.0.0.1:" +
+                            std::to_string(broker.Port()) + "/line >changes.txt 2>errors.txt");
+    ASSERT_TRUE(line.Open());
+    line.Send(Wire(Lit({1})));
+    ASSERT_TRUE(WaitFor([&] { return Events(Read(dir_ + "/events.txt")).size() == 1; }));
+    broker.Stop();
+    std::string burst;  // every frame a change
+    const int frames = 10'010;
+    for (int i = 0; i < frames; ++i)
+        burst += Wire({{std::uint8_t(i), std::uint8_t(i >> 8), 0, 0, 0, 0, 0, 0x40}});
+    line.Send(burst);
+    const std::string lastBytes = "19 27 00 00 00 00 00 40";  // frame 10009
+    ASSERT_TRUE(WaitFor(                                      // and the line fell silent
+        [&] {
+            const std::string text = Read(dir_ + "/changes.txt");
+            return text.find(lastBytes) != kNone && text.ends_with("link-down\n");
+        },
+        3000));
+    broker.Start();
+    const auto lines = ChangeLines(Read(dir_ + "/changes.txt"));
+    const std::string last = "{\"time\":\"" + lines.back().substr(0, lines.back().find(' '));
+    ASSERT_TRUE(WaitFor([&] { return Read(dir_ + "/events.txt").find(last) != kNone; }, 4000))
+        << Read(dir_ + "/errors.txt");
+
+    // The events in order, repeats (QoS 1) aside; in their midst the count of those lost.
+    auto events = Events(Read(dir_ + "/events.txt"));
+    events.erase(std::unique(events.begin(), events.end()), events.end());
+    const auto dropped = std::find_if(events.begin(), events.end(), [](const std::string& e) {
+        return e.find(" dropped ") != kNone;
+    });
+    ASSERT_NE(dropped, events.end());
+    const std::size_t at = std::size_t(dropped - events.begin()),
+                      lost = std::stoul(dropped->substr(dropped->rfind(' ') + 1));
+    EXPECT_EQ(lines.size() - lost, 10'000u + at);  // the queue was full
+    std::vector<std::string> kept(lines.begin(), lines.begin() + long(at));
+    kept.insert(kept.end(), lines.begin() + long(at + lost), lines.end());
+    events.erase(dropped);
+    EXPECT_EQ(events, kept);
+    // The state was told anew: the last frame came while the broker was away.
+    EXPECT_NE(broker.Retained("-t line/state").find("\"bytes\":\"1927000000000040\""), kNone);
+}
+
+TEST_F(DecodeTool, MqttOverTlsWithAPasswordTrustsOnlyTheCaItIsGiven) {
+    REQUIRE_MOSQUITTO();
+    const std::string key = "-newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 2";
+    Write("san.ext", "subjectAltName=DNS:localhost\n");
+    ASSERT_EQ(Shell("cd " + dir_ + " && openssl req -x509 " + key +
+                    " -keyout ca.key -out ca.pem -subj /CN=zorvane-test-ca 2>/dev/null && "
+                    "openssl req " +
+                    key +
+                    " -keyout server.key -out server.csr -subj "
+                    "/CN=localhost 2>/dev/null && openssl x509 -req -in server.csr -CA ca.pem "
+                    "-CAkey ca.key -CAcreateserial -out server.pem -days 2 -extfile san.ext "
+                    "2>/dev/null && mosquitto_passwd -c -b passwords zorvane 's3cret \"x'"),
+              "exit 0\n");
+    Broker broker(dir_,
+                  "cafile ca.pem\ncertfile server.pem\nkeyfile server.key\n"
+                  "password_file passwords\nallow_anonymous false\n");
+    Line line(dir_, "COM1"), other(dir_, "COM2"), third(dir_, "COM3");
+    Write("password", "s3cret \"x\n");
+    const std::string url = " --mqtt mqtts://zorvane@localhost:" + std::to_string(broker.Port());
+    Child trusting(dir_, kDecode + " --device COM1 --mqtt-password-file password --mqtt-cafile " +
+                             "ca.pem" + url + "/line 2>trusting.txt");
+    Child doubting(dir_, "env ZORVANE_MQTT_PASSWORD='s3cret \"x' " + kDecode + " --device COM2" +
+                             url + "/other 2>doubting.txt");
+    // The system's store, as OpenSSL finds it, holding the CA.
+    Child storing(dir_, "env SSL_CERT_FILE=ca.pem ZORVANE_MQTT_PASSWORD='s3cret \"x' " + kDecode +
+                            " --device COM3" + url + "/store 2>storing.txt");
+    ASSERT_TRUE(line.Open() && other.Open() && third.Open());
+    line.Send(Wire(Lit({5})));
+    other.Send(Wire(Lit({5})));
+    const std::string login = "--cafile " + dir_ + "/ca.pem -u zorvane -P 's3cret \"x'";
+    EXPECT_TRUE(WaitFor([&] {
+        return broker.Retained("-t line/state", login).find("\"bytes\":\"1000000000000000\"") !=
+               kNone;
+    }));
+    EXPECT_EQ(broker.Retained("-t other/status", login), "Timed out\nexit 27\n");  // none came
+    EXPECT_EQ(broker.Retained("-t store/status", login),
+              "store/status online\nTimed out\nexit 27\n");
+    EXPECT_NE(Read(dir_ + "/doubting.txt").find("is unreachable"), kNone);
+    EXPECT_NE(Read(dir_ + "/trusting.txt").find("publishing to the MQTT broker at localhost:"),
+              kNone);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -14,6 +15,7 @@
 #include "ChangeLog.h"
 #include "DeviceCatalogue.h"
 #include "LiveDecode.h"
+#include "MqttLine.h"
 #include "NamesFile.h"
 #include "StreamDecoder.h"
 #include "TextOutput.h"
@@ -25,6 +27,8 @@ namespace {
 constexpr const char* kUsage =
     "Usage: zorvane-decode [--trace|--changes [--names FILE]] [FILE|-]\n"
     "       zorvane-decode --device PORT [--trace|--changes [--names FILE]]\n"
+    "       zorvane-decode --device PORT --mqtt URL [--mqtt-cafile FILE] [--mqtt-password-file "
+    "FILE] [--trace|--changes] [--names FILE]\n"
     "       zorvane-decode --vcd OUT [--stats] [--names FILE] [--device PORT|--from-log "
     "LOG|FILE|-]\n"
     "       zorvane-decode --stats [--changes] [--names FILE] [--device PORT|FILE|-]\n"
@@ -69,8 +73,26 @@ constexpr const char* kUsage =
     "                 byte's OFFSET for a file or pipe. A file or pipe carries no timing, so the\n"
     "                 link and port lines come only with --device. At the end a summary goes to\n"
     "                 standard error. Output is UTF-8, a line at a time.\n"
-    "  --names FILE   the lamp names for --changes, --vcd and --stats (default: names.ini in\n"
-    "                 the current folder, when there), read as the monitor reads them\n"
+    "  --names FILE   the lamp names for --changes, --vcd, --stats and --mqtt (default:\n"
+    "                 names.ini in the current folder, when there), read as the monitor\n"
+    "                 reads them\n"
+    "  --mqtt URL     with --device, publish to an MQTT broker while decoding; standard\n"
+    "                 output then has only what --changes or --trace ask for. URL is\n"
+    "                 mqtt://[USER@]HOST[:PORT]/PREFIX (port 1883) or mqtts://... (TLS, port\n"
+    "                 8883, checked against the system's certificates). Under PREFIX:\n"
+    "                   state        retained JSON: time, bytes, link, port and the 64 lamps\n"
+    "                                (number, name, on); at most 10 times a second\n"
+    "                   lamp/N       retained 1 or 0, when lamp N changes\n"
+    "                   lamp/N/name  retained, the name beside lamp N\n"
+    "                   event        QoS 1, one JSON object per --changes line\n"
+    "                   status       retained online; offline when it ends or dies\n"
+    "                 A broker that is away is tried again (1 s, doubling up to 30 s) and the\n"
+    "                 last 10000 events wait for it. The password comes from the environment\n"
+    "                 (ZORVANE_MQTT_PASSWORD) or --mqtt-password-file, never the URL.\n"
+    "  --mqtt-cafile FILE\n"
+    "                 the certificate authority for mqtts:// instead of the system's\n"
+    "  --mqtt-password-file FILE\n"
+    "                 the broker's password: the first line of FILE\n"
     "  --vcd OUT      write a Value Change Dump (IEEE 1364) to OUT (- for standard output)\n"
     "                 instead of text, for waveform viewers (gtkwave OUT, PulseView,\n"
     "                 sigrok-cli): 64 signals named by lamp number and name (L13_Kompresor;\n"
@@ -115,6 +137,9 @@ struct Options {
     const char* device = nullptr;
     const char* names = nullptr;
     const char* path = nullptr;
+    const char* mqtt = nullptr;
+    const char* mqttCafile = nullptr;
+    const char* mqttPasswordFile = nullptr;
 };
 
 int BadUsage(const char* problem) {
@@ -146,6 +171,9 @@ int Parse(int argc, char** argv, Options& opt) {
                                    {"vcd", required_argument, nullptr, 'v'},
                                    {"stats", no_argument, nullptr, 's'},
                                    {"from-log", required_argument, nullptr, 'f'},
+                                   {"mqtt", required_argument, nullptr, 'm'},
+                                   {"mqtt-cafile", required_argument, nullptr, 'C'},
+                                   {"mqtt-password-file", required_argument, nullptr, 'P'},
                                    {"help", no_argument, nullptr, 'h'},
                                    {"version", no_argument, nullptr, 'V'},
                                    {nullptr, 0, nullptr, 0}};
@@ -176,6 +204,15 @@ int Parse(int argc, char** argv, Options& opt) {
             case 'f':
                 opt.fromLog = optarg;
                 break;
+            case 'm':
+                opt.mqtt = optarg;
+                break;
+            case 'C':
+                opt.mqttCafile = optarg;
+                break;
+            case 'P':
+                opt.mqttPasswordFile = optarg;
+                break;
             case 'h':
                 std::fputs(kUsage, stdout);
                 return 0;
@@ -192,8 +229,12 @@ int Parse(int argc, char** argv, Options& opt) {
     if (opt.device && opt.path) return BadUsage("--device reads no FILE");
     if (opt.list && argc != 2) return BadUsage("--list stands alone");
     if (opt.trace && opt.changes) return BadUsage("--trace and --changes exclude each other");
-    if (opt.names && !opt.changes && !opt.vcd && !opt.stats)
-        return BadUsage("--names goes with --changes, --vcd or --stats");
+    if (opt.names && !opt.changes && !opt.vcd && !opt.stats && !opt.mqtt)
+        return BadUsage("--names goes with --changes, --vcd, --stats or --mqtt");
+    if (opt.mqtt && (!opt.device || opt.vcd || opt.stats))
+        return BadUsage("--mqtt goes with --device, and not with --vcd or --stats");
+    if ((opt.mqttCafile || opt.mqttPasswordFile) && !opt.mqtt)
+        return BadUsage("--mqtt-cafile and --mqtt-password-file go with --mqtt");
     return ParseTimeline(opt);
 }
 
@@ -272,6 +313,31 @@ int RunTimeline(const Options& opt, const zorvane::LampCaptions& captions,
                                 [&](zorvane::StreamDecoder& d) { return DecodeFile(opt.path, d); });
 }
 
+// -1 to go on, with `mqtt` set when asked for; else the exit status.
+int ReadMqttOptions(const Options& opt, std::optional<zorvane::MqttSettings>& mqtt) {
+    if (!opt.mqtt) return -1;
+    zorvane::MqttSettingsError error;
+    mqtt = zorvane::LoadMqttSettings(opt.mqtt, opt.mqttCafile, opt.mqttPasswordFile,
+                                     std::getenv("ZORVANE_MQTT_PASSWORD"), error);
+    if (mqtt) return -1;
+    if (error.status == 2) return BadUsage(error.message.c_str());
+    std::fprintf(stderr, "zorvane-decode: %s\n", error.message.c_str());
+    return error.status;
+}
+
+// --mqtt: the text on standard output only when asked for.
+int Publish(const Options& opt, const zorvane::MqttSettings& mqtt,
+            const zorvane::LampCaptions& captions, zorvane::ChangeLog* changes) {
+    std::optional<zorvane::LiveChanges> changeLines;
+    std::optional<zorvane::LiveLines> traceLines;
+    zorvane::LiveSink* text = nullptr;
+    if (changes)
+        text = &changeLines.emplace(*changes);
+    else if (opt.trace)
+        text = &traceLines.emplace(true);
+    return zorvane::PublishDevice(opt.device, mqtt, captions, text);
+}
+
 int Run(const Options& opt, zorvane::ChangeLog* changes) {
     if (opt.device && changes) {
         zorvane::LiveChanges sink(*changes);
@@ -295,12 +361,16 @@ int main(int argc, char** argv) {
     // Lines as they happen, for `| tee log.txt`.
     if (opt.device || opt.changes) std::setvbuf(stdout, nullptr, _IOLBF, 0);
     const bool timeline = opt.vcd || opt.stats;
-    if (!opt.changes && !timeline) return Run(opt, nullptr);
+    std::optional<zorvane::MqttSettings> mqtt;
+    if (const int status = ReadMqttOptions(opt, mqtt); status >= 0) return status;
+    if (!opt.changes && !timeline && !mqtt) return Run(opt, nullptr);
     const auto captions = LoadCaptions(opt.names);
     if (!captions) return 1;
     zorvane::ChangeLog changes(*captions);
     zorvane::ChangeLog* log = opt.changes ? &changes : nullptr;
-    const int status = timeline ? RunTimeline(opt, *captions, log) : Run(opt, log);
+    const int status = mqtt       ? Publish(opt, *mqtt, *captions, log)
+                       : timeline ? RunTimeline(opt, *captions, log)
+                                  : Run(opt, log);
     if (log) std::fprintf(stderr, "zorvane-decode: %s\n", changes.Summary().c_str());
     return status;
 }

@@ -1,0 +1,137 @@
+#include "MqttSettings.h"
+
+#include <mosquitto.h>
+
+#include <cerrno>
+#include <charconv>
+#include <cstring>
+#include <fstream>
+
+namespace zorvane {
+
+namespace {
+
+constexpr std::string_view kForm = "mqtt://[user@]host[:port]/prefix or mqtts://...";
+
+bool Fail(std::string& error, std::string_view problem) {
+    error = std::string(problem);
+    return false;
+}
+
+// "user@host:port", "host", "[::1]:1883".
+bool ParseAuthority(std::string_view authority, MqttSettings& out, std::string& error) {
+    if (const auto at = authority.rfind('@'); at != std::string_view::npos) {
+        out.user = authority.substr(0, at);
+        authority.remove_prefix(at + 1);
+        if (out.user.find(':') != std::string::npos)
+            return Fail(error,
+                        "a password never goes into the URL: use ZORVANE_MQTT_PASSWORD or "
+                        "--mqtt-password-file");
+        if (out.user.empty()) return Fail(error, "an empty user before '@'");
+    }
+    std::string_view port;
+    if (authority.starts_with('[')) {
+        const auto close = authority.find(']');
+        if (close == std::string_view::npos) return Fail(error, "no ']' after an IPv6 address");
+        out.host = authority.substr(1, close - 1);
+        authority.remove_prefix(close + 1);
+        if (!authority.empty() && !authority.starts_with(':'))
+            return Fail(error, "something after the IPv6 address other than :port");
+        port = authority.empty() ? authority : authority.substr(1);
+    } else {
+        const auto colon = authority.find(':');
+        out.host = authority.substr(0, colon);
+        if (colon != std::string_view::npos) port = authority.substr(colon + 1);
+    }
+    if (out.host.empty()) return Fail(error, "no host");
+    if (port.empty()) return true;
+    const auto [end, ec] = std::from_chars(port.data(), port.data() + port.size(), out.port);
+    if (ec != std::errc() || end != port.data() + port.size() || out.port < 1 || out.port > 65535)
+        return Fail(error, "the port must be a number from 1 to 65535");
+    return true;
+}
+
+bool ParsePrefix(std::string_view prefix, MqttSettings& out, std::string& error) {
+    if (prefix.ends_with('/')) prefix.remove_suffix(1);
+    if (prefix.empty()) return Fail(error, "no topic prefix after the host");
+    if (prefix.find_first_of("+#") != std::string_view::npos)
+        return Fail(error, "the prefix holds '+' or '#', which only subscriptions may use");
+    if (prefix.starts_with('$')) return Fail(error, "topics starting with '$' are the broker's");
+    if (mosquitto_validate_utf8(prefix.data(), int(prefix.size())) != MOSQ_ERR_SUCCESS ||
+        prefix.find('\0') != std::string_view::npos)
+        return Fail(error, "the prefix is not UTF-8 text");
+    out.prefix = prefix;
+    return true;
+}
+
+// The first line of `path`, without its line end.
+std::optional<std::string> ReadPassword(const char* path, MqttSettingsError& error) {
+    std::ifstream in(path);
+    std::string line;
+    if (in && (std::getline(in, line) || in.eof())) {
+        if (line.ends_with('\r')) line.pop_back();
+        return line;
+    }
+    error = {1, std::string("cannot read ") + path + ": " + std::strerror(errno)};
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<MqttSettings> ParseMqttUrl(std::string_view url, std::string& error) {
+    MqttSettings out;
+    const auto scheme = url.find("://");
+    if (scheme == std::string_view::npos) {
+        error = "not a URL: " + std::string(kForm);
+        return std::nullopt;
+    }
+    if (url.substr(0, scheme) != "mqtt" && url.substr(0, scheme) != "mqtts") {
+        error =
+            "unknown scheme '" + std::string(url.substr(0, scheme)) + "': " + std::string(kForm);
+        return std::nullopt;
+    }
+    out.tls = url.substr(0, scheme) == "mqtts";
+    out.port = out.tls ? 8883 : 1883;
+    url.remove_prefix(scheme + 3);
+    const auto slash = url.find('/');
+    if (slash == std::string_view::npos) {
+        error = "no topic prefix: " + std::string(kForm);
+        return std::nullopt;
+    }
+    if (!ParseAuthority(url.substr(0, slash), out, error) ||
+        !ParsePrefix(url.substr(slash + 1), out, error))
+        return std::nullopt;
+    return out;
+}
+
+std::optional<MqttSettings> LoadMqttSettings(const char* url, const char* caFile,
+                                             const char* passwordFile,
+                                             const char* environmentPassword,
+                                             MqttSettingsError& error) {
+    std::string problem;
+    auto settings = ParseMqttUrl(url, problem);
+    if (!settings) {
+        error = {2, "bad --mqtt URL '" + std::string(url) + "': " + problem};
+        return std::nullopt;
+    }
+    if (passwordFile && !(settings->password = ReadPassword(passwordFile, error)))
+        return std::nullopt;
+    if (!passwordFile && environmentPassword && *environmentPassword)
+        settings->password = environmentPassword;
+    if (settings->password && settings->user.empty()) {
+        error = {2, "a password needs a user: mqtt://USER@host/prefix"};
+        return std::nullopt;
+    }
+    if (caFile && !settings->tls) {
+        error = {2, "--mqtt-cafile goes with an mqtts:// URL"};
+        return std::nullopt;
+    }
+    if (caFile && !std::ifstream(caFile)) {
+        error = {1, std::string("cannot read ") + caFile + ": " + std::strerror(errno)};
+        return std::nullopt;
+    }
+    if (caFile) settings->caFile = caFile;
+    return settings;
+}
+
+}  // namespace zorvane
