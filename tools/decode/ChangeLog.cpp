@@ -66,15 +66,11 @@ const char* EventName(ChangeLog::Event event) {
 
 }  // namespace
 
-void ChangeLog::AddFrame(std::string_view when, const Frame& frame, std::string& out) {
-    ++frames_;
-    if (previous_ == frame) return;
+void ChangeLog::AddChange(std::string_view when, const Frame& frame, std::string& out) {
     ++changes_;
     out += when;
-    for (const std::uint8_t b : frame.data) {
-        out += ' ';
-        AppendHex(b, out);
-    }
+    char bytes[kDataBytesText];
+    out.append(bytes, WriteDataBytes(bytes, frame));
     AppendLamps(frame, out);
     out += '\n';
     previous_ = frame;

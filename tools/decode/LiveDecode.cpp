@@ -49,9 +49,9 @@ void LiveLines::Port(ReconnectingPort::Change change, const std::string& device,
 void LiveChanges::Byte(std::uint8_t byte, const Moment& at, std::string& out) {
     NoteSilence(at, out);
     if (!DecodeByte(receiver_, byte).completed) return;
-    const std::string when = LocalTime(at.wall);
-    if (link_.Frame(at)) log_.AddEvent(when, ChangeLog::Event::LinkUp, out);
-    log_.AddFrame(when, receiver_.LatestFrame(), out);
+    const auto when = [&at] { return LocalTime(at.wall); };
+    if (link_.Frame(at)) log_.AddEvent(when(), ChangeLog::Event::LinkUp, out);
+    log_.AddFrame(receiver_.LatestFrame(), when, out);
 }
 
 void LiveChanges::Port(ReconnectingPort::Change change, const std::string& /*device*/,
