@@ -73,15 +73,15 @@ Frame FrameReceiver::LatestFrame() const {
 }
 
 std::optional<ReceiverState> FrameReceiver::TakeCleanFrame(std::span<const std::uint8_t> bytes) {
-    // Byte by byte: the AA opens the first block, six bytes fill it and pass their check
-    // (clearing the lone-block count and the silence), the AA opens the second block and its
-    // four bytes complete the frame. Nothing on that way depends on what the bytes hold.
-    if (bytes.size() < kWireFrameBytes || State() != ReceiverState{} || complete_ ||
-        bytes[0] != kBlockStart || !CheckSum5(&bytes[1]) || bytes[7] != kBlockStart)
+    // Byte by byte: the AA opens the first block, six bytes fill it and pass their check, the AA
+    // opens the second block and its four bytes complete the frame. Nothing on that way depends
+    // on what the data hold, and the count of lone second blocks is zero whenever the receiver
+    // hunts (only a frame's end, after an accepted block, sends it hunting), and stays so.
+    if (bytes.size() < kWireFrameBytes || State() != ReceiverState{} || bytes[0] != kBlockStart ||
+        !CheckSum5(&bytes[1]) || bytes[7] != kBlockStart)
         return std::nullopt;
     std::copy_n(&bytes[1], kFirstBlockEnd, buffer_.begin());
     std::copy_n(&bytes[8], 4, buffer_.begin() + 8);
-    loneSecondBlocks_ = 0;
     return ReceiverState{kSecondBlockEnd - 1, true, true, true, false};
 }
 
