@@ -27,6 +27,7 @@ struct Settings {
     std::chrono::milliseconds maxRun = 10s;
     std::chrono::milliseconds idleRun = 10s;
     std::size_t decodeBytes = std::size_t{64} << 20;
+    std::size_t decodeToolBytes = std::size_t{64} << 20;
     int startupRuns = 5;
     std::chrono::milliseconds x11Run = 20s;
     bool bytePaced = false;
@@ -49,8 +50,9 @@ const char kUsage[] =
 enum class Parsed { Run, Help, Error };
 
 bool KnownFigure(const std::string& name) {
-    for (const char* f : {"line-rate", "max-rate", "idle-cpu", "decode", "startup",
-                          "x11-line-rate-worst", "x11-line-rate-typical", "switches-per-frame"})
+    for (const char* f :
+         {"line-rate", "max-rate", "idle-cpu", "decode", "decode-tool", "decode-tool-changes",
+          "startup", "x11-line-rate-worst", "x11-line-rate-typical", "switches-per-frame"})
         if (name == f) return true;
     return false;
 }
@@ -64,6 +66,7 @@ Parsed ParseArgs(int argc, char** argv, Settings& s) {
             s.idleRun = 2s;
             s.startupRuns = 2;
             s.x11Run = 3s;
+            s.decodeToolBytes = std::size_t{16} << 20;
         } else if (arg == "--byte-paced") {
             s.bytePaced = true;
         } else if (arg == "--only" && i + 1 < argc && KnownFigure(argv[i + 1])) {
@@ -112,6 +115,31 @@ void Details(const char* what, const bench::StreamResult& r) {
 
 std::string ProgramNextToUs(const char* name) {
     return (std::filesystem::read_symlink("/proc/self/exe").parent_path() / name).string();
+}
+
+// zorvane-decode itself: random frames, every one printed; and a walk, where --changes prints
+// a line in 44 frames.
+void DecodeToolFigures(const Settings& s) {
+    const std::string tool = ProgramNextToUs("zorvane-decode");
+    const struct {
+        const char* figure;
+        std::vector<std::string> options;
+        bench::CapturePattern pattern;
+    } runs[] = {{"decode-tool", {}, bench::CapturePattern::Random},
+                {"decode-tool-changes",
+                 {"--changes", "--names", ZORVANE_EXAMPLE_NAMES},
+                 bench::CapturePattern::Walk}};
+    for (const auto& run : runs) {
+        if (!s.Wants(run.figure)) continue;
+        const auto r = bench::MeasureDecodeTool(tool, run.options, run.pattern, s.decodeToolBytes);
+        if (!r.error.empty()) {
+            Figure("%s: not measured (%s)\n", run.figure, r.error.c_str());
+            continue;
+        }
+        Figure("%s: %.0f MB/s\n", run.figure, r.megabytesPerSecond);
+        Detail("# %s: %.3f s of CPU for %zu MiB\n", run.figure, r.cpuSeconds,
+               s.decodeToolBytes >> 20);
+    }
 }
 
 void Startup(const Settings& s) {
@@ -210,6 +238,7 @@ int Run(const Settings& s) {
                static_cast<unsigned long long>(decode.frames),
                static_cast<unsigned long long>(decode.expected));
     }
+    DecodeToolFigures(s);
     if (s.Wants("startup")) Startup(s);
     if (s.Wants("idle-cpu")) Figure("idle-cpu: %.2f%%\n", idle);
     X11Figures(s);
