@@ -110,20 +110,14 @@ SerialPort::~SerialPort() {
     RestoreAndClose();
 }
 
-SerialPort::ReadResult SerialPort::Read(std::uint8_t& out) {
-    if (next_ < filled_) {
-        out = buffer_[next_++];
-        return ReadResult::Byte;
-    }
+SerialPort::ReadResult SerialPort::Read(std::span<const std::uint8_t>& got) {
     for (;;) {
         const auto started = std::chrono::steady_clock::now();
         const ssize_t n = ::read(fd_.Get(), buffer_.data(), buffer_.size());
         if (n > 0) {
-            filled_ = static_cast<std::size_t>(n);
-            next_ = 1;
-            out = buffer_[0];
+            got = std::span(buffer_).first(static_cast<std::size_t>(n));
             quickEmptyReads_ = 0;
-            return ReadResult::Byte;
+            return ReadResult::Bytes;
         }
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) return IsGone(errno) ? ReadResult::Gone : ReadResult::Nothing;

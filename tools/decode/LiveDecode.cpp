@@ -76,23 +76,22 @@ int DecodeDevice(const std::string& path, LiveSink& sink) {
     }
     InstallStopHandlers();
     std::string out;
-    // The listener runs inside ReadByte, on this thread.
+    // The listener runs inside Read, on this thread.
     ReconnectingPort port(path, std::move(opened.port),
                           [&](ReconnectingPort::Change change, const std::string& device) {
                               sink.Port(change, device, Moment::Now(), out);
                           });
     while (!StopRequested()) {
         const auto started = std::chrono::steady_clock::now();
-        std::uint8_t byte = 0;
-        const bool got = port.ReadByte(byte);
-        if (got)
-            sink.Byte(byte, Moment::Now(), out);
-        else
-            sink.Quiet(Moment::Now(), out);
+        const auto bytes = port.Read();
+        const Moment at = Moment::Now();  // the bytes of one read came together
+        for (const std::uint8_t byte : bytes)
+            sink.Byte(byte, at, out);
+        if (bytes.empty()) sink.Quiet(at, out);
         if (!out.empty() && !WriteOutput(out)) return 1;
         out.clear();
         // A port that is gone fails at once, forever: never read again sooner than a time-out.
-        if (!got) std::this_thread::sleep_until(started + kReadTimeout);
+        if (bytes.empty()) std::this_thread::sleep_until(started + kReadTimeout);
     }
     return 0;
 }
