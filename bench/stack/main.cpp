@@ -52,7 +52,8 @@ enum class Parsed { Run, Help, Error };
 bool KnownFigure(const std::string& name) {
     for (const char* f :
          {"line-rate", "max-rate", "idle-cpu", "decode", "decode-tool", "decode-tool-changes",
-          "startup", "x11-line-rate-worst", "x11-line-rate-typical", "switches-per-frame"})
+          "startup", "x11-line-rate-worst", "x11-line-rate-typical", "switches-per-frame",
+          "x11-usb-line-rate", "switches-per-frame-usb", "x11-usb-line-rate-worst"})
         if (name == f) return true;
     return false;
 }
@@ -160,37 +161,48 @@ void Startup(const Settings& s) {
 }
 
 // One run of the real program on X; false when it could not be measured (said on stdout).
-bool X11Run(const Settings& s, const char* figure, const char* pattern, bench::X11Result& r) {
+bool X11Run(const Settings& s, const char* figure, const std::vector<std::string>& options,
+            bench::X11Result& r) {
     const bench::X11Programs programs{ProgramNextToUs("zorvane"), ProgramNextToUs("zorvane-sim"),
                                       ZORVANE_EXAMPLE_NAMES};
-    r = bench::MeasureX11LineRate(programs, pattern, s.x11Run);
+    r = bench::MeasureX11LineRate(programs, options, s.x11Run);
     if (!r.error.empty()) {
         Figure("%s: not measured (%s)\n", figure, r.error.c_str());
         return false;
     }
+    std::string simulator;
+    for (const auto& option : options)
+        simulator += " " + option;
     Detail(
-        "# %s (--pattern %s): monitor cpu=%.1f%%, Xvfb cpu=%.1f%%, context switches per "
+        "# %s (zorvane-sim%s): monitor cpu=%.1f%%, Xvfb cpu=%.1f%%, context switches per "
         "frame %.2f voluntary + %.2f preempted\n",
-        figure, pattern, r.monitorCpuPercent, r.serverCpuPercent, r.voluntarySwitchesPerFrame,
-        r.involuntarySwitchesPerFrame);
+        figure, simulator.c_str(), r.monitorCpuPercent, r.serverCpuPercent,
+        r.voluntarySwitchesPerFrame, r.involuntarySwitchesPerFrame);
     return true;
 }
 
-// Worst case: texts and many lamps change every frame. Typical: one lamp moves every ~100 ms;
-// the switches per frame are taken there, where painting adds none of its own.
-void X11Figures(const Settings& s) {
+// A CPU figure and, taken from the same run, a switches figure (when there is one).
+void X11Pair(const Settings& s, const char* cpuFigure, const char* switchesFigure,
+             const std::vector<std::string>& options) {
+    const bool cpu = s.Wants(cpuFigure);
+    const bool switches = switchesFigure != nullptr && s.Wants(switchesFigure);
     bench::X11Result r;
-    if (s.Wants("x11-line-rate-worst") && X11Run(s, "x11-line-rate-worst", "random", r))
-        Figure("x11-line-rate-worst: cpu=%.1f%% xserver=%.1f%%\n", r.monitorCpuPercent,
+    if ((!cpu && !switches) || !X11Run(s, cpu ? cpuFigure : switchesFigure, options, r)) return;
+    if (cpu)
+        Figure("%s: cpu=%.1f%% xserver=%.1f%%\n", cpuFigure, r.monitorCpuPercent,
                r.serverCpuPercent);
-    const bool typical = s.Wants("x11-line-rate-typical");
-    const bool switches = s.Wants("switches-per-frame");
-    if (!typical && !switches) return;
-    if (!X11Run(s, typical ? "x11-line-rate-typical" : "switches-per-frame", "walk", r)) return;
-    if (typical)
-        Figure("x11-line-rate-typical: cpu=%.1f%% xserver=%.1f%%\n", r.monitorCpuPercent,
-               r.serverCpuPercent);
-    if (switches) Figure("switches-per-frame: %.2f\n", r.SwitchesPerFrame());
+    if (switches) Figure("%s: %.2f\n", switchesFigure, r.SwitchesPerFrame());
+}
+
+// Worst case: texts and many lamps change every frame. Typical: one lamp moves every ~100 ms;
+// the switches per frame are taken there, where painting adds none of its own. Then both as a
+// USB adapter with the common 16 ms latency timer delivers them: about seven frames a read.
+void X11Figures(const Settings& s) {
+    X11Pair(s, "x11-line-rate-worst", nullptr, {"--pattern", "random"});
+    X11Pair(s, "x11-line-rate-typical", "switches-per-frame", {"--pattern", "walk"});
+    X11Pair(s, "x11-usb-line-rate", "switches-per-frame-usb",
+            {"--pattern", "walk", "--packet-ms", "16"});
+    X11Pair(s, "x11-usb-line-rate-worst", nullptr, {"--pattern", "random", "--packet-ms", "16"});
 }
 
 // The figures that need the whole stack; each its own run on one open port.
