@@ -27,6 +27,9 @@ class ReconnectingPort final : public ByteSource {
                      std::vector<dev_t> consoles = ConsoleDevices());
 
     std::span<const std::uint8_t> Read() override;
+    void AwaitBytes(std::chrono::milliseconds limit) override {
+        if (port_) port_->AwaitBytes(limit);
+    }
 
   private:
     void TryReopen();

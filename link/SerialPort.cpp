@@ -132,6 +132,12 @@ SerialPort::ReadResult SerialPort::Read(std::span<const std::uint8_t>& got) {
     }
 }
 
+void SerialPort::AwaitBytes(std::chrono::milliseconds limit) const {
+    pollfd p{fd_.Get(), POLLIN, 0};
+    // Interrupted, failed or timed out, the read that follows finds out what holds.
+    (void)::poll(&p, 1, static_cast<int>(limit.count()));
+}
+
 void SerialPort::RestoreAndClose() {
     if (!fd_.Valid()) return;
     const int fd = fd_.Get();

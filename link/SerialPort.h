@@ -4,6 +4,7 @@
 #include <termios.h>
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -48,6 +49,8 @@ class SerialPort final {
         Gone,     // unplugged or hung up: reads fail at once from now on
     };
     ReadResult Read(std::span<const std::uint8_t>& got);
+    // Until a read would not wait (bytes, or a device gone), or `limit` passes.
+    void AwaitBytes(std::chrono::milliseconds limit) const;
 
     // Closes without restoring anything: for a device that is gone.
     void Abandon() { fd_.Reset(); }

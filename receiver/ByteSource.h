@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <span>
 
@@ -13,6 +14,10 @@ class ByteSource {
     virtual ~ByteSource() = default;
     // The bytes stay valid until the next call.
     virtual std::span<const std::uint8_t> Read() = 0;
+    // Waits, reading nothing, until a read would bring bytes at once or `limit` passes; a source
+    // that cannot tell returns at once. The reader waits here while its frames are shown, so the
+    // window's thread need not wake it when it is done.
+    virtual void AwaitBytes(std::chrono::milliseconds limit) { (void)limit; }
 };
 
 }  // namespace zorvane

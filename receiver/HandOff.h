@@ -23,7 +23,10 @@ class HandOff {
     HandOff& operator=(const HandOff&) = delete;
 
     // True when the task ran; false when the hand-off was cancelled before it started.
-    bool Call(const std::function<void()>& task);
+    // `meanwhile` runs on the calling thread after the task is posted and before the wait for
+    // it, touching nothing the task uses; when it returns after the task, the caller goes on
+    // without being woken.
+    bool Call(const std::function<void()>& task, const std::function<void()>& meanwhile = {});
     void Cancel();
 
   private:

@@ -52,10 +52,14 @@ void ReaderThread::ReadLoop(std::stop_token stop) {
                 complete.push_back({receiver.LatestFrame(), FormatStatusLine(1, fed.last.before)});
         }
         if (complete.empty()) continue;
-        handOff_.Call([&] {
-            for (const CompleteFrame& c : complete)
-                showFrame_(c.frame, c.statusLine);
-        });
+        // While they are shown, wait for the next bytes: the read that follows needs them, and
+        // a window done by then need not wake this thread.
+        handOff_.Call(
+            [&] {
+                for (const CompleteFrame& c : complete)
+                    showFrame_(c.frame, c.statusLine);
+            },
+            [this] { source_.AwaitBytes(readTimeout_); });
     }
     MarkEnded();
 }

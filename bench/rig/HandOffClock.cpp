@@ -33,11 +33,11 @@ std::span<const std::uint8_t> HandOffClock::Read() {
         first_ = false;
         log_.NoteReaderThread();
     }
-    const auto now = std::chrono::steady_clock::now();
     const std::uint64_t shown = tally_.ShownSoFar();
     if (shown != shownBefore_) {
         shownBefore_ = shown;
-        log_.Add(std::chrono::duration<double, std::micro>(now - lastRead_).count());
+        const auto roundTrip = tally_.LastShownAt() - lastRead_;
+        log_.Add(std::chrono::duration<double, std::micro>(roundTrip).count());
     }
     const auto got = port_->Read();
     if (!got.empty()) lastRead_ = std::chrono::steady_clock::now();

@@ -34,14 +34,15 @@ class HandOffLog {
 
 // Wraps the opened port. The reader takes a read's bytes from here, hands the frames they
 // complete over and comes back for the next read only once ShowFrame has returned for all of
-// them; when frames were shown in between, that gap is the reader-to-ShowFrame-returned round
-// trip (plus decoding the read, well under a microsecond).
+// them; when frames were shown in between, the time from the read to the last ShowFrame's
+// return is the round trip of the hand-off (plus decoding the read, well under a microsecond).
 class HandOffClock final : public ByteSource {
   public:
     HandOffClock(std::unique_ptr<ByteSource> port, const bench::FrameTally& tally, HandOffLog& log)
         : port_(std::move(port)), tally_(tally), log_(log) {}
 
     std::span<const std::uint8_t> Read() override;
+    void AwaitBytes(std::chrono::milliseconds limit) override { port_->AwaitBytes(limit); }
 
   private:
     std::unique_ptr<ByteSource> port_;

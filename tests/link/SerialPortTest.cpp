@@ -115,15 +115,19 @@ TEST_F(SerialPortTest, PassesBytesAsTheyAreThenTimesOutThenSeesAHangup) {
     for (int i = 0; i < 700; ++i)  // a burst longer than one read takes
         sent.push_back(static_cast<std::uint8_t>(i * 7));
     ASSERT_TRUE(pty_.Write(sent));
+    auto started = Clock::now();
+    opened.port->AwaitBytes(1s);
+    EXPECT_LT(Clock::now() - started, 500ms) << "bytes are waiting";
     while (received.size() < sent.size()) {
         ASSERT_EQ(opened.port->Read(got), SerialPort::ReadResult::Bytes) << received.size();
         received.insert(received.end(), got.begin(), got.end());
     }
     EXPECT_EQ(received, sent);
 
-    const auto started = Clock::now();
+    started = Clock::now();
+    opened.port->AwaitBytes(100ms);
     EXPECT_EQ(opened.port->Read(got), SerialPort::ReadResult::Nothing);
-    EXPECT_GE(Clock::now() - started, 80ms);  // a read that waits, bounded by VTIME
+    EXPECT_GE(Clock::now() - started, 180ms);  // both wait, a read bounded by VTIME
     EXPECT_LT(Clock::now() - started, 1s);
 
     pty_.CloseMaster();
