@@ -192,8 +192,13 @@ void MainWindow::ShowFrame(const Frame& frame, const std::string& statusLine) {
     plcHex_->setText(PlcHexText(frame));
     rtHex_->setText(RtHexText(frame));
     statusLine_->setText(QString::fromStdString(statusLine));
-    for (int n = 1; n <= kLampCount; ++n)
-        lamps_[n - 1]->SetFillColor(frame.Lamp(n) ? LampColorOn : LampColorOff);
+    // A lamp already showing its bit keeps its colour: only the bits that changed are set.
+    for (int n = 1; n <= kLampCount; ++n) {
+        const bool on = frame.Lamp(n);
+        if (shownLamps_ && on == shownLamps_->Lamp(n)) continue;
+        lamps_[n - 1]->SetFillColor(on ? LampColorOn : LampColorOff);
+    }
+    shownLamps_ = frame;
     repaintPacer_->FrameShown();
 }
 

@@ -4,6 +4,7 @@
 #include <QWidget>
 #include <array>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "Frame.h"
@@ -61,6 +62,7 @@ class MainWindow : public QWidget {
     std::function<void()> portProcedure_;
     std::function<void()> closeProcedure_;
     bool portSelectPending_ = true;
+    std::optional<Frame> shownLamps_;  // the frame whose bits the lamps show
     bool closed_ = false;
     LampImages lampFaces_;  // shared by the 64 lamps
     RepaintPacer* repaintPacer_;

@@ -1,7 +1,11 @@
 #pragma once
 
+#include <QPixmap>
 #include <QString>
+#include <QStyle>
 #include <QWidget>
+
+class QStyleOptionFrame;
 
 namespace zorvane {
 
@@ -23,7 +27,21 @@ class TextField : public QWidget {
     void paintEvent(QPaintEvent* event) override;
 
   private:
+    // What the panel is drawn from.
+    struct PanelLook {
+        QSize size;
+        qreal pixelRatio = 0;
+        QStyle::State state;
+        Qt::LayoutDirection direction = Qt::LeftToRight;
+        qint64 palette = 0;
+        const QStyle* style = nullptr;
+        bool operator==(const PanelLook&) const = default;
+    };
+    const QPixmap& Panel(const QStyleOptionFrame& option);
+
     QString text_;
+    QPixmap panel_;
+    PanelLook panelLook_;
 };
 
 }  // namespace zorvane

@@ -83,7 +83,7 @@ TEST_F(Window, EachFrameSetsLampsHexTextsStatusAndALiveIndicator) {
     } cases[] = {
         // All lamps first, so later frames must turn lamps white too.
         {{{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}}, "ff ff ff ff ff ", "ff ff ff"},
-        {{{0x01, 0x00, 0x00, 0x00, 0x80, 0x00, 0x00, 0x03}}, "1 0 0 0 80 ", "0 0 3"},
+        {{{0x01, 0x00, 0x10, 0x0F, 0x80, 0x00, 0x00, 0x03}}, "1 0 10 f 80 ", "0 0 3"},
         {{}, "0 0 0 0 0 ", "0 0 0"},
     };
     for (const auto& c : cases) {
