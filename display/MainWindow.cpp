@@ -93,7 +93,9 @@ void ShowNames(const std::array<QLabel*, kLampCount>& labels,
 }  // namespace
 
 MainWindow::MainWindow(MessageFn showMessage, QWidget* parent)
-    : QWidget(parent), showMessage_(std::move(showMessage)), repaintPacer_(new RepaintPacer(this)) {
+    : QWidget(parent),
+      showMessage_(std::move(showMessage)),
+      repaintPacer_(new RepaintPacer(this, [this] { RepaintChangedLamps(); })) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Zorvane"));
     QPalette pal = palette();
@@ -186,13 +188,15 @@ void MainWindow::LoadLampNames() {
 }
 
 void MainWindow::ShowFrame(const Frame& frame, const std::string& statusLine) {
-    linkIndicator_->SetFillColor(LinkAliveColor);
+    SetIndicator(LinkAliveColor);
     silentWarning_->hide();
     RestartWatchdog();
     plcHex_->setText(PlcHexText(frame));
     rtHex_->setText(RtHexText(frame));
     statusLine_->setText(QString::fromStdString(statusLine));
-    // A lamp already showing its bit keeps its colour: only the bits that changed are set.
+    // A lamp already showing its bit keeps its colour: only the bits that changed are set. The
+    // lamps are repainted just before the window paints (a lamp changes only with a hex text,
+    // which asks for that paint).
     for (int n = 1; n <= kLampCount; ++n) {
         const bool on = frame.Lamp(n);
         if (shownLamps_ && on == shownLamps_->Lamp(n)) continue;
@@ -202,8 +206,18 @@ void MainWindow::ShowFrame(const Frame& frame, const std::string& statusLine) {
     repaintPacer_->FrameShown();
 }
 
+void MainWindow::RepaintChangedLamps() {
+    for (ShapeWidget* lamp : lamps_)
+        lamp->RepaintIfChanged();
+}
+
+void MainWindow::SetIndicator(QColor color) {
+    linkIndicator_->SetFillColor(color);
+    linkIndicator_->RepaintIfChanged();
+}
+
 void MainWindow::OnWatchdogTimeout() {
-    linkIndicator_->SetFillColor(LampColorOn);
+    SetIndicator(LampColorOn);
     silentWarning_->show();
     watchdog_->stop();
     if (!portSelectPending_ || !portProcedure_) return;

@@ -56,6 +56,8 @@ class MainWindow : public QWidget {
     void PlaceOnScreen();
     void LoadLampNames();
     void OnWatchdogTimeout();
+    void SetIndicator(QColor color);
+    void RepaintChangedLamps();
     void RestartWatchdog();
 
     MessageFn showMessage_;
