@@ -22,6 +22,9 @@ using namespace std::chrono_literals;
 
 namespace {
 
+// The latency timer of the most common USB serial adapters, as they come.
+constexpr auto kUsbPacket = 16ms;
+
 struct Settings {
     std::chrono::milliseconds lineRun = 30s;
     std::chrono::milliseconds maxRun = 10s;
@@ -38,22 +41,27 @@ struct Settings {
 const char kUsage[] =
     "usage: zorvane-bench [--quick] [--byte-paced] [--only FIGURE]\n"
     "  Runs the monitor (pseudo-terminal port, reader thread, hand-off, main window offscreen)\n"
-    "  against a sender thread and prints line-rate, max-rate, handoff, decode, startup and\n"
-    "  idle-cpu figures; then the real program on Xvfb fed by zorvane-sim at the line rate\n"
-    "  (x11-line-rate-worst, x11-line-rate-typical, switches-per-frame). Takes about two\n"
+    "  against a sender thread and prints line-rate, line-rate-usb (frames handed over every\n"
+    "  16 ms, as a USB adapter does), max-rate, handoff, decode, idle-cpu and startup figures;\n"
+    "  zorvane-decode itself on 64 MiB captures (decode-tool: random frames, every one printed;\n"
+    "  decode-tool-changes: the walk with --changes; MB/s of its CPU time); then the real\n"
+    "  program on Xvfb fed by zorvane-sim at the line rate (x11-line-rate-worst,\n"
+    "  x11-line-rate-typical, switches-per-frame) and through a 16 ms adapter\n"
+    "  (x11-usb-line-rate, switches-per-frame-usb, x11-usb-line-rate-worst). Takes about three\n"
     "  minutes; startup and the x11 figures need Xvfb, the x11 figures also xdotool.\n"
-    "  --quick       short runs (3 s at line rate and on X, 2 s unpaced, 2 s idle): a smoke run\n"
+    "  --quick       short runs (3 s at line rate and on X, 2 s unpaced, 2 s idle, 16 MiB\n"
+    "                captures): a smoke run\n"
     "  --byte-paced  at line rate, send byte by byte (one every 191 us) instead of whole frames\n"
     "  --only FIGURE one figure alone (handoff comes with line-rate, switches-per-frame with\n"
-    "                its own run of the typical pattern)\n";
+    "                its own run of the typical pattern, switches-per-frame-usb likewise)\n";
 
 enum class Parsed { Run, Help, Error };
 
 bool KnownFigure(const std::string& name) {
-    for (const char* f :
-         {"line-rate", "max-rate", "idle-cpu", "decode", "decode-tool", "decode-tool-changes",
-          "startup", "x11-line-rate-worst", "x11-line-rate-typical", "switches-per-frame",
-          "x11-usb-line-rate", "switches-per-frame-usb", "x11-usb-line-rate-worst"})
+    for (const char* f : {"line-rate", "line-rate-usb", "max-rate", "idle-cpu", "decode",
+                          "decode-tool", "decode-tool-changes", "startup", "x11-line-rate-worst",
+                          "x11-line-rate-typical", "switches-per-frame", "x11-usb-line-rate",
+                          "switches-per-frame-usb", "x11-usb-line-rate-worst"})
         if (name == f) return true;
     return false;
 }
@@ -200,9 +208,10 @@ void X11Pair(const Settings& s, const char* cpuFigure, const char* switchesFigur
 void X11Figures(const Settings& s) {
     X11Pair(s, "x11-line-rate-worst", nullptr, {"--pattern", "random"});
     X11Pair(s, "x11-line-rate-typical", "switches-per-frame", {"--pattern", "walk"});
+    const std::string packet = std::to_string(kUsbPacket.count());
     X11Pair(s, "x11-usb-line-rate", "switches-per-frame-usb",
-            {"--pattern", "walk", "--packet-ms", "16"});
-    X11Pair(s, "x11-usb-line-rate-worst", nullptr, {"--pattern", "random", "--packet-ms", "16"});
+            {"--pattern", "walk", "--packet-ms", packet});
+    X11Pair(s, "x11-usb-line-rate-worst", nullptr, {"--pattern", "random", "--packet-ms", packet});
 }
 
 // The figures that need the whole stack; each its own run on one open port.
@@ -224,6 +233,16 @@ bool StackFigures(const Settings& s, double& idle, std::vector<double>& handOffs
         // Taken at line rate: the round trip the monitor sees in service.
         handOffs = r.handOffMicros;
     }
+    if (s.Wants("line-rate-usb")) {
+        bench::SendPlan usb;
+        usb.framesPerSecond = kLineFramesPerSecond;
+        usb.packet = kUsbPacket;
+        const auto r = stack.Stream(usb, s.lineRun);
+        Figure("line-rate-usb: sent=%llu shown=%llu lost=%llu cpu=%.1f%%\n",
+               static_cast<unsigned long long>(r.sent), static_cast<unsigned long long>(r.shown),
+               static_cast<unsigned long long>(r.lost), r.monitorCpuPercent);
+        Details("line-rate-usb", r);
+    }
     if (s.Wants("idle-cpu")) idle = stack.IdleCpuPercent(s.idleRun);
     if (s.Wants("max-rate")) {
         const auto r = stack.Stream(bench::SendPlan{}, s.maxRun);
@@ -237,7 +256,8 @@ bool StackFigures(const Settings& s, double& idle, std::vector<double>& handOffs
 int Run(const Settings& s) {
     double idle = 0;
     std::vector<double> handOffs;
-    if ((s.Wants("line-rate") || s.Wants("idle-cpu") || s.Wants("max-rate")) &&
+    if ((s.Wants("line-rate") || s.Wants("line-rate-usb") || s.Wants("idle-cpu") ||
+         s.Wants("max-rate")) &&
         !StackFigures(s, idle, handOffs))
         return 1;
     if (s.Wants("line-rate"))
