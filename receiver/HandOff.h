@@ -9,7 +9,8 @@ namespace zorvane {
 
 // Synchronous, cancellable call onto the user-interface thread.
 // Call() posts the task through the poster and blocks until the task has returned. Cancel()
-// releases a blocked caller at once; a task that has not started by then never runs. This is
+// releases a caller waiting for the task at once (one still in its `meanwhile` step once that
+// returns); a task that has not started by then never runs. This is
 // what lets the window wait for the reader while the reader waits for the window. (Qt's
 // blocking queued call cannot be cancelled, so a window shutting down would deadlock on it.)
 class HandOff {

@@ -21,6 +21,9 @@ struct ScriptedPort : ByteSource {
         if (!gone) std::this_thread::sleep_for(kReadTimeout);
         return {};
     }
+    void AwaitBytes(std::chrono::milliseconds limit) override {
+        if (next == script.size() && !gone) std::this_thread::sleep_for(limit);
+    }
     std::vector<std::vector<std::uint8_t>> script;  // what each read brings
     bool gone = false;
     std::atomic<std::size_t> next{0};
