@@ -106,13 +106,14 @@ DecodedByte DecodeByte(FrameReceiver& receiver, std::uint8_t byte) {
 
 DecodedBytes DecodeUntilFrame(FrameReceiver& receiver, std::span<const std::uint8_t> bytes) {
     DecodedBytes fed;
-    while (fed.used < bytes.size() && !fed.last.completed) {
+    while (fed.used < bytes.size()) {
         if (const auto before = receiver.TakeCleanFrame(bytes.subspan(fed.used))) {
             fed.used += kWireFrameBytes;
             fed.last = {*before, true};
         } else {
             fed.last = DecodeByte(receiver, bytes[fed.used++]);
         }
+        if (fed.last.completed) break;
     }
     return fed;
 }
