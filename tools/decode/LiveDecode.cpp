@@ -84,10 +84,9 @@ int DecodeDevice(const std::string& path, LiveSink& sink) {
     while (!StopRequested()) {
         const auto started = std::chrono::steady_clock::now();
         const auto bytes = port.Read();
-        const Moment at = Moment::Now();  // the bytes of one read came together
         for (const std::uint8_t byte : bytes)
-            sink.Byte(byte, at, out);
-        if (bytes.empty()) sink.Quiet(at, out);
+            sink.Byte(byte, Moment::Now(), out);
+        if (bytes.empty()) sink.Quiet(Moment::Now(), out);
         if (!out.empty() && !WriteOutput(out)) return 1;
         out.clear();
         // A port that is gone fails at once, forever: never read again sooner than a time-out.
