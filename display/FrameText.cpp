@@ -1,21 +1,39 @@
 #include "FrameText.h"
 
-#include <cstdio>
+#include <cstdint>
 
 namespace zorvane {
 
+namespace {
+
+// "%0x": lower-case hex without leading zeros.
+char* WriteHex(char* out, std::uint8_t b) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    if (b >= 0x10) *out++ = kDigits[b >> 4];
+    *out++ = kDigits[b & 0x0F];
+    return out;
+}
+
+}  // namespace
+
 QString PlcHexText(const Frame& f) {
-    const auto d = f.Plc();
-    char text[32];
-    std::snprintf(text, sizeof text, "%0x %0x %0x %0x %0x ", d[0], d[1], d[2], d[3], d[4]);
-    return QString::fromLatin1(text);
+    char text[3 * kPlcBytes];
+    char* end = text;
+    for (const std::uint8_t b : f.Plc()) {
+        end = WriteHex(end, b);
+        *end++ = ' ';
+    }
+    return QString::fromLatin1(text, end - text);
 }
 
 QString RtHexText(const Frame& f) {
-    const auto e = f.Rt();
-    char text[16];
-    std::snprintf(text, sizeof text, "%0x %0x %0x", e[0], e[1], e[2]);
-    return QString::fromLatin1(text);
+    char text[3 * kRtBytes];
+    char* end = text;
+    for (const std::uint8_t b : f.Rt()) {
+        if (end != text) *end++ = ' ';
+        end = WriteHex(end, b);
+    }
+    return QString::fromLatin1(text, end - text);
 }
 
 }  // namespace zorvane

@@ -95,7 +95,9 @@ void ShowNames(const std::array<QLabel*, kLampCount>& labels,
 }  // namespace
 
 MainWindow::MainWindow(MessageFn showMessage, QWidget* parent)
-    : QWidget(parent), showMessage_(std::move(showMessage)), repaintPacer_(new RepaintPacer(this)) {
+    : QWidget(parent),
+      showMessage_(std::move(showMessage)),
+      repaintPacer_(new RepaintPacer(this, [this] { RepaintChangedLamps(); })) {
     InstallAccessibility();
     setObjectName(QStringLiteral("Form1"));
     ShowOpenPort({});
@@ -203,19 +205,36 @@ void MainWindow::LoadLampNames() {
 }
 
 void MainWindow::ShowFrame(const Frame& frame, const std::string& statusLine) {
-    linkIndicator_->SetFillColor(LinkAliveColor);
+    SetIndicator(LinkAliveColor);
     ShowWarning(false);
     RestartWatchdog();
     plcHex_->setText(PlcHexText(frame));
     rtHex_->setText(RtHexText(frame));
     statusLine_->setText(QString::fromStdString(statusLine));
-    for (int n = 1; n <= kLampCount; ++n)
-        lamps_[n - 1]->SetFillColor(frame.Lamp(n) ? LampColorOn : LampColorOff);
+    // A lamp already showing its bit keeps its colour: only the bits that changed are set. The
+    // lamps are repainted just before the window paints (a lamp changes only with a hex text,
+    // which asks for that paint).
+    for (int n = 1; n <= kLampCount; ++n) {
+        const bool on = frame.Lamp(n);
+        if (shownLamps_ && on == shownLamps_->Lamp(n)) continue;
+        lamps_[n - 1]->SetFillColor(on ? LampColorOn : LampColorOff);
+    }
+    shownLamps_ = frame;
     repaintPacer_->FrameShown();
 }
 
+void MainWindow::RepaintChangedLamps() {
+    for (ShapeWidget* lamp : lamps_)
+        lamp->RepaintIfChanged();
+}
+
+void MainWindow::SetIndicator(QColor color) {
+    linkIndicator_->SetFillColor(color);
+    linkIndicator_->RepaintIfChanged();
+}
+
 void MainWindow::OnWatchdogTimeout() {
-    linkIndicator_->SetFillColor(LampColorOn);
+    SetIndicator(LampColorOn);
     ShowWarning(true);
     watchdog_->stop();
     if (!portSelectPending_ || !portProcedure_) return;

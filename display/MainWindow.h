@@ -4,6 +4,7 @@
 #include <QWidget>
 #include <array>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "Frame.h"
@@ -59,6 +60,8 @@ class MainWindow : public QWidget {
     void PlaceOnScreen();
     void LoadLampNames();
     void OnWatchdogTimeout();
+    void SetIndicator(QColor color);
+    void RepaintChangedLamps();
     void ShowWarning(bool shown);
     void RestartWatchdog();
 
@@ -66,6 +69,7 @@ class MainWindow : public QWidget {
     std::function<void()> portProcedure_;
     std::function<void()> closeProcedure_;
     bool portSelectPending_ = true;
+    std::optional<Frame> shownLamps_;  // the frame whose bits the lamps show
     bool closed_ = false;
     LampImages lampFaces_;  // shared by the 64 lamps
     RepaintPacer* repaintPacer_;

@@ -6,7 +6,8 @@
 
 namespace zorvane {
 
-RepaintPacer::RepaintPacer(QWidget* window) : QObject(window), window_(window) {
+RepaintPacer::RepaintPacer(QWidget* window, std::function<void()> beforePaint)
+    : QObject(window), window_(window), beforePaint_(std::move(beforePaint)) {
     connect(&releaseTimer_, &QTimer::timeout, this, &RepaintPacer::Release);
     window->installEventFilter(this);
 }
@@ -19,6 +20,7 @@ bool RepaintPacer::eventFilter(QObject* watched, QEvent* event) {
     if (watched != window_ || event->type() != QEvent::UpdateRequest) return false;
     if (Due()) {
         sincePaint_.start();
+        beforePaint_();
         return false;  // paint now
     }
     if (!held_) {

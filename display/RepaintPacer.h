@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QTimer>
 #include <chrono>
+#include <functional>
 
 class QWidget;
 
@@ -20,7 +21,9 @@ class RepaintPacer : public QObject {
     // one to release it before the timer does (a timer would wake the thread once more).
     static constexpr std::chrono::milliseconds kFrameSlack{4};
 
-    explicit RepaintPacer(QWidget* window);
+    // `beforePaint` runs just before each paint is let go: the last moment to ask for repaints
+    // that only the state at paint time decides.
+    RepaintPacer(QWidget* window, std::function<void()> beforePaint);
 
     // Runs after each frame is shown: a paint held back for a full refresh is let go now.
     void FrameShown();
@@ -33,6 +36,7 @@ class RepaintPacer : public QObject {
     void Release();
 
     QWidget* window_;
+    std::function<void()> beforePaint_;
     QElapsedTimer sincePaint_;
     QTimer releaseTimer_;  // for a held paint when no frame follows
     bool held_ = false;

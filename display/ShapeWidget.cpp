@@ -1,5 +1,7 @@
 #include "ShapeWidget.h"
 
+#include <QBackingStore>
+#include <QPaintEngine>
 #include <QPainter>
 
 #include "Accessibility.h"
@@ -12,22 +14,23 @@ ShapeWidget::ShapeWidget(Kind kind, QColor fill, LampImages* faces, QWidget* par
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void ShapeWidget::SetFillColor(QColor color) {
-    if (color == fill_) return;
-    fill_ = color;
-    // Paints wait up to a refresh: a lamp already waiting need not tell Qt again.
-    if (paintPending_) return;
+void ShapeWidget::RepaintIfChanged() {
+    if (fill_ == drawnFill_ || paintPending_) return;
     paintPending_ = true;
     update();
 }
 
 void ShapeWidget::paintEvent(QPaintEvent*) {
-    paintPending_ = false;
-    if (fill_ != drawnFill_) {
-        drawnFill_ = fill_;
-        AnnounceShapeDrawn(this);
-    }
     QPainter painter(this);
+    // A grab draws elsewhere; only what reaches the window's backing store is on the screen.
+    QBackingStore* window = backingStore();
+    if (window != nullptr && painter.paintEngine()->paintDevice() == window->paintDevice()) {
+        paintPending_ = false;
+        if (fill_ != drawnFill_) {
+            drawnFill_ = fill_;
+            AnnounceShapeDrawn(this);
+        }
+    }
     if (kind_ == Kind::Circle) {
         painter.drawPixmap(
             0, 0,

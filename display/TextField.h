@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QString>
+#include <QPixmap>
+#include <QStyle>
 #include <QStyleOptionFrame>
 #include <QWidget>
 
@@ -47,11 +49,25 @@ class TextField : public QWidget {
     void focusOutEvent(QFocusEvent* event) override;
 
   private:
+    // What the panel is drawn from.
+    struct PanelLook {
+        QSize size;
+        qreal pixelRatio = 0;
+        QStyle::State state;
+        Qt::LayoutDirection direction = Qt::LeftToRight;
+        qint64 palette = 0;
+        const QStyle* style = nullptr;
+        bool operator==(const PanelLook&) const = default;
+    };
+
     QStyleOptionFrame Panel() const;
+    const QPixmap& PanelImage(const QStyleOptionFrame& option);
     QRect TextLine() const;
     void Copy() const;
 
     QString text_;
+    QPixmap panelImage_;
+    PanelLook panelLook_;
     QString drawnText_;  // as last painted, what assistive technology was last told
     int anchor_ = 0;     // where the selection started
     int cursor_ = 0;     // where it ends

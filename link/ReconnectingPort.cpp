@@ -11,14 +11,15 @@ ReconnectingPort::ReconnectingPort(std::string path, std::unique_ptr<SerialPort>
       listener_(std::move(listener)),
       consoles_(std::move(consoles)) {}
 
-bool ReconnectingPort::ReadByte(std::uint8_t& out) {
+std::span<const std::uint8_t> ReconnectingPort::Read() {
     if (!port_) TryReopen();
-    if (!port_) return false;
-    switch (port_->Read(out)) {
-        case SerialPort::ReadResult::Byte:
-            return true;
+    if (!port_) return {};
+    std::span<const std::uint8_t> got;
+    switch (port_->Read(got)) {
+        case SerialPort::ReadResult::Bytes:
+            return got;
         case SerialPort::ReadResult::Nothing:
-            return false;
+            return {};
         case SerialPort::ReadResult::Gone:
             break;
     }
@@ -28,7 +29,7 @@ bool ReconnectingPort::ReadByte(std::uint8_t& out) {
     port_.reset();
     lastAttempt_ = std::chrono::steady_clock::now();
     if (listener_) listener_(Change::Lost, DescribeDevice(path_));
-    return false;
+    return {};
 }
 
 void ReconnectingPort::TryReopen() {

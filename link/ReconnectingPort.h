@@ -26,7 +26,10 @@ class ReconnectingPort final : public ByteSource {
     ReconnectingPort(std::string path, std::unique_ptr<SerialPort> opened, Listener listener,
                      std::vector<dev_t> consoles = ConsoleDevices());
 
-    bool ReadByte(std::uint8_t& out) override;
+    std::span<const std::uint8_t> Read() override;
+    void AwaitBytes(std::chrono::milliseconds limit) override {
+        if (port_) port_->AwaitBytes(limit);
+    }
 
   private:
     void TryReopen();

@@ -112,20 +112,14 @@ SerialPort::~SerialPort() {
     RestoreAndClose();
 }
 
-SerialPort::ReadResult SerialPort::Read(std::uint8_t& out) {
-    if (next_ < filled_) {
-        out = buffer_[next_++];
-        return ReadResult::Byte;
-    }
+SerialPort::ReadResult SerialPort::Read(std::span<const std::uint8_t>& got) {
     for (;;) {
         const auto started = std::chrono::steady_clock::now();
         const ssize_t n = ::read(fd_.Get(), buffer_.data(), buffer_.size());
         if (n > 0) {
-            filled_ = static_cast<std::size_t>(n);
-            next_ = 1;
-            out = buffer_[0];
+            got = std::span(buffer_).first(static_cast<std::size_t>(n));
             quickEmptyReads_ = 0;
-            return ReadResult::Byte;
+            return ReadResult::Bytes;
         }
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) return IsGone(errno) ? ReadResult::Gone : ReadResult::Nothing;
@@ -138,6 +132,12 @@ SerialPort::ReadResult SerialPort::Read(std::uint8_t& out) {
             return ReadResult::Gone;
         return ReadResult::Nothing;
     }
+}
+
+void SerialPort::AwaitBytes(std::chrono::milliseconds limit) const {
+    pollfd p{fd_.Get(), POLLIN, 0};
+    // Interrupted, failed or timed out, the read that follows finds out what holds.
+    (void)::poll(&p, 1, static_cast<int>(limit.count()));
 }
 
 void SerialPort::RestoreAndClose() {

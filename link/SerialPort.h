@@ -4,8 +4,10 @@
 #include <termios.h>
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -37,11 +39,13 @@ class SerialPort final {
     SerialPort& operator=(const SerialPort&) = delete;
 
     enum class ReadResult {
-        Byte,     // `out` holds the next byte
+        Bytes,    // `got` holds what the read brought, valid until the next read
         Nothing,  // the read time-out passed
         Gone,     // unplugged or hung up: reads fail at once from now on
     };
-    ReadResult Read(std::uint8_t& out);
+    ReadResult Read(std::span<const std::uint8_t>& got);
+    // Until a read would not wait (bytes, or a device gone), or `limit` passes.
+    void AwaitBytes(std::chrono::milliseconds limit) const;
 
     // Closes without restoring anything: for a device that is gone.
     void Abandon() { fd_.Reset(); }
@@ -53,11 +57,9 @@ class SerialPort final {
     void Report(const char* what) const;
 
     UniqueFd fd_;
-    // What one read() brought, handed out a byte at a time: a system call per burst, not per
-    // byte, keeps the reader's CPU low at the line rate.
+    // What one read() brought: a system call per burst, not per byte, keeps the reader's CPU
+    // low at the line rate.
     std::array<std::uint8_t, 256> buffer_{};
-    std::size_t next_ = 0;
-    std::size_t filled_ = 0;
     int quickEmptyReads_ = 0;
     std::string device_;  // as the user sees it, for the messages
     termios saved_;

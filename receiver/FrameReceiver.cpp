@@ -1,6 +1,8 @@
 #include "FrameReceiver.h"
 
-#include <cstdio>
+#include <algorithm>
+#include <charconv>
+#include <string_view>
 
 namespace zorvane {
 
@@ -70,6 +72,19 @@ Frame FrameReceiver::LatestFrame() const {
              buffer_[10]}};
 }
 
+std::optional<ReceiverState> FrameReceiver::TakeCleanFrame(std::span<const std::uint8_t> bytes) {
+    // Byte by byte: the AA opens the first block, six bytes fill it and pass their check, the AA
+    // opens the second block and its four bytes complete the frame. Nothing on that way depends
+    // on what the data hold, and the count of lone second blocks is zero whenever the receiver
+    // hunts (only a frame's end, after an accepted block, sends it hunting), and stays so.
+    if (bytes.size() < kWireFrameBytes || State() != ReceiverState{} || bytes[0] != kBlockStart ||
+        !CheckSum5(&bytes[1]) || bytes[7] != kBlockStart)
+        return std::nullopt;
+    std::copy_n(&bytes[1], kFirstBlockEnd, buffer_.begin());
+    std::copy_n(&bytes[8], 4, buffer_.begin() + 8);
+    return ReceiverState{kSecondBlockEnd - 1, true, true, true, false};
+}
+
 void FrameReceiver::ResetForNextFrame() {
     storedBytes_ = 0;
     firstBlockOpen_ = false;
@@ -89,12 +104,41 @@ DecodedByte DecodeByte(FrameReceiver& receiver, std::uint8_t byte) {
     return step;
 }
 
+DecodedBytes DecodeUntilFrame(FrameReceiver& receiver, std::span<const std::uint8_t> bytes) {
+    DecodedBytes fed;
+    while (fed.used < bytes.size()) {
+        if (const auto before = receiver.TakeCleanFrame(bytes.subspan(fed.used))) {
+            fed.used += kWireFrameBytes;
+            fed.last = {*before, true};
+        } else {
+            fed.last = DecodeByte(receiver, bytes[fed.used++]);
+        }
+        if (fed.last.completed) break;
+    }
+    return fed;
+}
+
+char* WriteStatusLine(char* out, int bytesRead, const ReceiverState& s) {
+    const auto text = [&out](std::string_view t) { out = std::copy(t.begin(), t.end(), out); };
+    const auto number = [&out](int n) { out = std::to_chars(out, out + 11, n).ptr; };
+    text("rd:");
+    number(bytesRead);
+    text(" bfcnt:");
+    number(s.storedBytes);
+    text(" prijem:");
+    number(s.firstBlockOpen);
+    text(" faze2:");
+    number(s.firstBlockAccepted);
+    text(" prijem2:");
+    number(s.secondBlockOpen);
+    text(" PLCerr:");
+    number(s.plcSilent);
+    return out;
+}
+
 std::string FormatStatusLine(int bytesRead, const ReceiverState& s) {
-    char line[64];
-    std::snprintf(line, sizeof line, "rd:%i bfcnt:%i prijem:%i faze2:%i prijem2:%i PLCerr:%i",
-                  bytesRead, s.storedBytes, s.firstBlockOpen, s.firstBlockAccepted,
-                  s.secondBlockOpen, s.plcSilent);
-    return line;
+    char line[kStatusLineMax];
+    return {line, WriteStatusLine(line, bytesRead, s)};
 }
 
 }  // namespace zorvane

@@ -1,7 +1,10 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <optional>
+#include <span>
 #include <string>
 
 #include "Frame.h"
@@ -35,6 +38,12 @@ class FrameReceiver {
     // Frame-end reset: the buffer and the count of lone second blocks survive.
     void ResetForNextFrame();
 
+    // The common case at once: a hunting receiver whose next twelve bytes are a frame with a
+    // good first check byte ends as DecodeByte on each of them would leave it (complete, then
+    // reset). Returns what the status line showed before the last of them; nothing, and the
+    // receiver untouched, when the bytes or the state are anything else.
+    std::optional<ReceiverState> TakeCleanFrame(std::span<const std::uint8_t> bytes);
+
   private:
     void StoreSecondBlock(std::uint8_t c);
     void StoreFirstBlock(std::uint8_t c);
@@ -60,7 +69,19 @@ struct DecodedByte {
 // receiver once a frame is complete.
 DecodedByte DecodeByte(FrameReceiver& receiver, std::uint8_t byte);
 
-// "rd:%i bfcnt:%i prijem:%i faze2:%i prijem2:%i PLCerr:%i"
+struct DecodedBytes {
+    std::size_t used = 0;  // bytes fed, the completing one included
+    DecodedByte last;      // the last of them
+};
+
+// Feeds bytes as DecodeByte does, one after the other, until one completes a frame or none are
+// left; stretches that are whole frames go at once.
+DecodedBytes DecodeUntilFrame(FrameReceiver& receiver, std::span<const std::uint8_t> bytes);
+
+// The status line: "rd:%i bfcnt:%i prijem:%i faze2:%i prijem2:%i PLCerr:%i", written at `out`
+// (room for kStatusLineMax characters); returns where it ends. No terminating zero.
+inline constexpr std::size_t kStatusLineMax = 64;
+char* WriteStatusLine(char* out, int bytesRead, const ReceiverState& s);
 std::string FormatStatusLine(int bytesRead, const ReceiverState& s);
 
 }  // namespace zorvane

@@ -15,7 +15,7 @@ HandOff::~HandOff() {
     Cancel();
 }
 
-bool HandOff::Call(const std::function<void()>& task) {
+bool HandOff::Call(const std::function<void()>& task, const std::function<void()>& meanwhile) {
     auto call = std::make_shared<CallState>();
     {
         std::lock_guard lock(shared_->mutex);
@@ -37,6 +37,7 @@ bool HandOff::Call(const std::function<void()>& task) {
         // Outside the lock: a caller woken under it would only block again on the mutex.
         shared->changed.notify_all();
     });
+    if (meanwhile) meanwhile();
     std::unique_lock lock(shared_->mutex);
     // A task already running must be let finish: it uses the caller's data.
     shared_->changed.wait(lock,

@@ -34,20 +34,32 @@ bool ReaderThread::WaitUntilEnded(std::chrono::milliseconds limit) {
 void ReaderThread::ReadLoop(std::stop_token stop) {
     YieldOnWakeUp();
     FrameReceiver receiver;
+    std::vector<CompleteFrame> complete;  // what the current read completed
     while (!stop.stop_requested()) {
         const auto started = std::chrono::steady_clock::now();
-        std::uint8_t byte = 0;
-        if (!source_.ReadByte(byte)) {
+        std::span<const std::uint8_t> bytes = source_.Read();
+        if (bytes.empty()) {
             // A port that is gone fails at once, forever: never retry sooner than a time-out.
             std::unique_lock lock(mutex_);
             changed_.wait_until(lock, stop, started + readTimeout_, [] { return false; });
             continue;
         }
-        const DecodedByte step = DecodeByte(receiver, byte);
-        if (!step.completed) continue;
-        const Frame frame = receiver.LatestFrame();
-        const std::string statusLine = FormatStatusLine(1, step.before);
-        handOff_.Call([&] { showFrame_(frame, statusLine); });
+        complete.clear();
+        while (!bytes.empty()) {
+            const DecodedBytes fed = DecodeUntilFrame(receiver, bytes);
+            bytes = bytes.subspan(fed.used);
+            if (fed.last.completed)
+                complete.push_back({receiver.LatestFrame(), FormatStatusLine(1, fed.last.before)});
+        }
+        if (complete.empty()) continue;
+        // While they are shown, wait for the next bytes: the read that follows needs them, and
+        // a window done by then need not wake this thread.
+        handOff_.Call(
+            [&] {
+                for (const CompleteFrame& c : complete)
+                    showFrame_(c.frame, c.statusLine);
+            },
+            [this] { source_.AwaitBytes(readTimeout_); });
     }
     MarkEnded();
 }

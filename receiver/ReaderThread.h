@@ -6,6 +6,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "ByteSource.h"
 #include "FrameReceiver.h"
@@ -13,9 +14,10 @@
 
 namespace zorvane {
 
-// The reader thread: reads one byte at a time, decodes frames and hands each complete frame,
-// with the status line of its last byte, to the user-interface thread, waiting until it has
-// been shown. Starts running at once. The owner stops it with RequestStop() (plus
+// The reader thread: reads the port, decodes frames and hands the complete ones, each with the
+// status line of its last byte, to the user-interface thread, waiting until they have been
+// shown. The frames one read completed go over together, in one visit of that thread, and are
+// shown one by one in order. Starts running at once. The owner stops it with RequestStop() (plus
 // HandOff::Cancel() when shutting down); the destructor requests the stop and joins, so the
 // thread never outlives what it uses.
 class ReaderThread {
@@ -36,6 +38,11 @@ class ReaderThread {
     bool WaitUntilEnded(std::chrono::milliseconds limit);
 
   private:
+    struct CompleteFrame {
+        Frame frame;
+        std::string statusLine;
+    };
+
     void ReadLoop(std::stop_token stop);
     void MarkEnded();
 

@@ -18,9 +18,7 @@ std::string_view ChangeLog::EventName(Event event) {
     return "";
 }
 
-void ChangeLog::AddFrame(std::string_view when, const Frame& frame, std::string& out) {
-    ++frames_;
-    if (previous_ == frame) return;
+void ChangeLog::AddChange(std::string_view when, const Frame& frame, std::string& out) {
     ++changes_;
     out += when;
     for (const std::uint8_t b : frame.data) {

@@ -23,14 +23,24 @@ class ChangeLog {
     // "link-down", "link-up", "port-lost", "port-back"
     static std::string_view EventName(Event event);
 
-    // The first frame is a change from nothing: every lit lamp is listed.
-    void AddFrame(std::string_view when, const zorvane::Frame& frame, std::string& out);
+    // The first frame is a change from nothing: every lit lamp is listed. `when()` gives the
+    // line's stamp, asked only for a change.
+    template <typename Stamp>
+    void AddFrame(const zorvane::Frame& frame, const Stamp& when, std::string& out) {
+        ++frames_;
+        if (previous_ == frame) return;
+        AddChange(when(), frame, out);
+    }
+    void AddFrame(std::string_view when, const zorvane::Frame& frame, std::string& out) {
+        AddFrame(frame, [when] { return when; }, out);
+    }
     void AddEvent(std::string_view when, Event event, std::string& out);
 
     // "frames 5, changes 2, link drops 1, port losses 0"
     std::string Summary() const;
 
   private:
+    void AddChange(std::string_view when, const zorvane::Frame& frame, std::string& out);
     void AppendLamps(const zorvane::Frame& frame, std::string& out) const;
 
     LampCaptions captions_;

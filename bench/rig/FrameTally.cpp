@@ -30,6 +30,7 @@ void FrameTally::ShowFrame(const Frame& frame, const std::string& statusLine) {
     if (closed_) ++counts_.afterClose;
     const auto n = CounterOf(frame);
     Check(n.value_or(0), n.has_value());
+    lastShownAt_.store(counts_.lastShown.time_since_epoch().count(), std::memory_order_release);
     shownSoFar_.fetch_add(1, std::memory_order_release);
 }
 

@@ -42,8 +42,12 @@ class FrameTally final : public PortHost {
     std::uint64_t NextExpected() const { return next_; }
     void MarkClosed() { closed_ = true; }
 
-    // Any thread: how many frames have been shown so far.
+    // Any thread: how many frames have been shown so far, and when the last ShowFrame returned.
     std::uint64_t ShownSoFar() const { return shownSoFar_.load(std::memory_order_acquire); }
+    std::chrono::steady_clock::time_point LastShownAt() const {
+        return std::chrono::steady_clock::time_point(
+            std::chrono::steady_clock::duration(lastShownAt_.load(std::memory_order_acquire)));
+    }
 
   private:
     void Check(std::uint64_t n, bool intact);
@@ -53,6 +57,7 @@ class FrameTally final : public PortHost {
     std::uint64_t next_ = 0;
     bool closed_ = false;
     std::atomic<std::uint64_t> shownSoFar_{0};
+    std::atomic<std::chrono::steady_clock::rep> lastShownAt_{0};
 };
 
 }  // namespace zorvane::bench

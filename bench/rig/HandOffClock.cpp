@@ -28,19 +28,19 @@ std::chrono::nanoseconds HandOffLog::ReaderCpu() const {
     return std::chrono::seconds(ts.tv_sec) + std::chrono::nanoseconds(ts.tv_nsec);
 }
 
-bool HandOffClock::ReadByte(std::uint8_t& out) {
+std::span<const std::uint8_t> HandOffClock::Read() {
     if (first_) {
         first_ = false;
         log_.NoteReaderThread();
     }
-    const auto now = std::chrono::steady_clock::now();
     const std::uint64_t shown = tally_.ShownSoFar();
     if (shown != shownBefore_) {
         shownBefore_ = shown;
-        log_.Add(std::chrono::duration<double, std::micro>(now - lastByte_).count());
+        const auto roundTrip = tally_.LastShownAt() - lastRead_;
+        log_.Add(std::chrono::duration<double, std::micro>(roundTrip).count());
     }
-    const bool got = port_->ReadByte(out);
-    if (got) lastByte_ = std::chrono::steady_clock::now();
+    const auto got = port_->Read();
+    if (!got.empty()) lastRead_ = std::chrono::steady_clock::now();
     return got;
 }
 

@@ -32,16 +32,17 @@ class HandOffLog {
     clockid_t readerClock_{};
 };
 
-// Wraps the opened port. The reader takes a frame's last byte from here, hands the frame
-// over and comes back for the next byte only once ShowFrame has returned; when a frame was
-// shown in between, that gap is the reader-to-ShowFrame-returned round trip (plus decoding
-// one byte, a few nanoseconds).
+// Wraps the opened port. The reader takes a read's bytes from here, hands the frames they
+// complete over and comes back for the next read only once ShowFrame has returned for all of
+// them; when frames were shown in between, the time from the read to the last ShowFrame's
+// return is the round trip of the hand-off (plus decoding the read, well under a microsecond).
 class HandOffClock final : public ByteSource {
   public:
     HandOffClock(std::unique_ptr<ByteSource> port, const bench::FrameTally& tally, HandOffLog& log)
         : port_(std::move(port)), tally_(tally), log_(log) {}
 
-    bool ReadByte(std::uint8_t& out) override;
+    std::span<const std::uint8_t> Read() override;
+    void AwaitBytes(std::chrono::milliseconds limit) override { port_->AwaitBytes(limit); }
 
   private:
     std::unique_ptr<ByteSource> port_;
@@ -49,7 +50,7 @@ class HandOffClock final : public ByteSource {
     HandOffLog& log_;
     bool first_ = true;
     std::uint64_t shownBefore_ = 0;
-    std::chrono::steady_clock::time_point lastByte_{};
+    std::chrono::steady_clock::time_point lastRead_{};
 };
 
 }  // namespace zorvane::bench

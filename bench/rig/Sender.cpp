@@ -67,7 +67,9 @@ void Sender::Run() {
     const int flags = ::fcntl(master_, F_GETFL);
     failed_ = flags < 0 || ::fcntl(master_, F_SETFL, flags | O_NONBLOCK) != 0;
     if (!failed_ && WriteAll(plan_.preamble.data(), plan_.preamble.size())) {
-        if (plan_.framesPerSecond > 0) {
+        if (plan_.framesPerSecond > 0 && plan_.packet.count() > 0) {
+            RunPacketed();
+        } else if (plan_.framesPerSecond > 0) {
             RunPaced();
         } else {
             RunUnpaced();
@@ -112,6 +114,30 @@ void Sender::RunPaced() {
             if (!WriteAll(w.data() + u * unitBytes, unitBytes)) return;
         }
         sent_.fetch_add(1, std::memory_order_release);
+    }
+}
+
+void Sender::RunPacketed() {
+    const auto start = Clock::now();
+    const std::chrono::duration<double> frameTime(1.0 / plan_.framesPerSecond);
+    const auto packet = std::chrono::duration_cast<Clock::duration>(plan_.packet);
+    std::vector<std::uint8_t> burst;
+    std::uint64_t n = plan_.firstFrame;
+    for (std::uint64_t period = 1; !Done(); ++period) {
+        const auto due = start + period * packet;
+        SleepUntil(due);
+        worstLag_ = std::max<std::chrono::nanoseconds>(worstLag_, Clock::now() - due);
+        // Every frame whose slot began by the end of this period.
+        burst.clear();
+        std::uint64_t count = 0;
+        for (; (n + count - plan_.firstFrame) * frameTime <= period * packet; ++count) {
+            if (plan_.frameLimit > 0 && Sent() + count >= plan_.frameLimit) break;
+            const WireBytes w = CounterFrame(n + count);
+            burst.insert(burst.end(), w.begin(), w.end());
+        }
+        if (!WriteAll(burst.data(), burst.size())) return;
+        n += count;
+        sent_.fetch_add(count, std::memory_order_release);
     }
 }
 

@@ -11,6 +11,9 @@ namespace zorvane::bench {
 struct SendPlan {
     double framesPerSecond = 0;  // 0: as fast as the line takes them
     bool spreadBytes = false;    // paced byte by byte, as a UART delivers them, not frame by frame
+    // Paced frames handed over together at the end of every such period, as a USB adapter's
+    // latency timer does; zero: each at its own time.
+    std::chrono::milliseconds packet{0};
     std::uint64_t firstFrame = 0;
     std::uint64_t frameLimit = 0;        // 0: until stopped
     std::vector<std::uint8_t> preamble;  // sent first, unpaced (noise on the line, say)
@@ -54,6 +57,7 @@ class Sender {
     void Run();
     void RunUnpaced();
     void RunPaced();
+    void RunPacketed();
     // Writes all of [data, data+size) unless the line fails or an unplug comes; false then.
     bool WriteAll(const std::uint8_t* data, std::size_t size);
     bool Done() const;

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -46,9 +47,13 @@ int ChildProcess::WaitForExit(std::chrono::milliseconds limit) {
     const auto deadline = std::chrono::steady_clock::now() + limit;
     while (pid_ > 0 && !reaped_) {
         int status = 0;
-        const pid_t done = ::waitpid(pid_, &status, WNOHANG);
+        rusage usage{};
+        const pid_t done = ::wait4(pid_, &status, WNOHANG, &usage);
         if (done == pid_) {
             reaped_ = true;
+            using std::chrono::seconds, std::chrono::microseconds;
+            for (const timeval& t : {usage.ru_utime, usage.ru_stime})
+                cpu_ += seconds(t.tv_sec) + microseconds(t.tv_usec);
             return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
         }
         if (done < 0 && errno != EINTR) return -1;
@@ -58,15 +63,19 @@ int ChildProcess::WaitForExit(std::chrono::milliseconds limit) {
     return -1;
 }
 
-std::vector<std::string> X11Environment(const std::string& display) {
+std::vector<std::string> Environment() {
     std::vector<std::string> env;
-    for (char** e = environ; *e != nullptr; ++e) {
-        const std::string entry = *e;
-        if (entry.rfind("DISPLAY=", 0) == 0 || entry.rfind("QT_QPA_PLATFORM=", 0) == 0 ||
-            entry.rfind("WAYLAND_DISPLAY=", 0) == 0)
-            continue;
-        env.push_back(entry);
-    }
+    for (char** e = environ; *e != nullptr; ++e)
+        env.emplace_back(*e);
+    return env;
+}
+
+std::vector<std::string> X11Environment(const std::string& display) {
+    std::vector<std::string> env = Environment();
+    std::erase_if(env, [](const std::string& entry) {
+        return entry.starts_with("DISPLAY=") || entry.starts_with("QT_QPA_PLATFORM=") ||
+               entry.starts_with("WAYLAND_DISPLAY=");
+    });
     env.push_back("DISPLAY=" + display);
     env.push_back("QT_QPA_PLATFORM=xcb");
     return env;

@@ -24,12 +24,17 @@ class ChildProcess {
     pid_t Pid() const { return pid_; }
     // Waits up to `limit` for the program to end by itself; its exit status, or -1.
     int WaitForExit(std::chrono::milliseconds limit);
+    // Once WaitForExit saw it end: the CPU time it used, user and system.
+    std::chrono::microseconds CpuTime() const { return cpu_; }
 
   private:
     pid_t pid_ = -1;
     bool reaped_ = false;
+    std::chrono::microseconds cpu_{0};
 };
 
+// The bench's own environment.
+std::vector<std::string> Environment();
 // The bench's own environment for a Qt program on `display` (X11 platform, no Wayland).
 std::vector<std::string> X11Environment(const std::string& display);
 

@@ -107,7 +107,8 @@ double Percent(double cpuSeconds, Clock::duration wall) {
 
 }  // namespace
 
-X11Result MeasureX11LineRate(const X11Programs& programs, const std::string& pattern,
+X11Result MeasureX11LineRate(const X11Programs& programs,
+                             const std::vector<std::string>& simulatorOptions,
                              std::chrono::milliseconds duration) {
     X11Result r;
     auto server = XvfbServer::Start(r.error);
@@ -121,8 +122,9 @@ X11Result MeasureX11LineRate(const X11Programs& programs, const std::string& pat
     fs::copy_file(programs.namesFile, fs::path(dir.Path()) / "names.ini");
     const auto env = X11Environment(server->Display());
 
-    ChildProcess simulator({programs.simulator, "--link", link, "--pattern", pattern}, dir.Path(),
-                           env);
+    std::vector<std::string> simulatorArgv{programs.simulator, "--link", link};
+    simulatorArgv.insert(simulatorArgv.end(), simulatorOptions.begin(), simulatorOptions.end());
+    ChildProcess simulator(simulatorArgv, dir.Path(), env);
     std::error_code ec;
     if (!simulator.Valid() || !WaitUntil([&] { return fs::exists(link, ec); })) {
         r.error = "the simulator did not make " + link.string();
@@ -144,6 +146,9 @@ X11Result MeasureX11LineRate(const X11Programs& programs, const std::string& pat
         r.error = "the port did not open: OK in \"Choose port\" not pressed?";
         return r;
     }
+    // The key whose release never came would repeat 25 times a second, and the window would
+    // handle each repeat as a key press. A person lets go of the key.
+    ChildProcess({"xdotool", "keyup", "Return"}, dir.Path(), env).WaitForExit(kStartLimit);
     std::this_thread::sleep_for(kSettle);
 
     const Usage monitorBefore = Sample(monitor.Pid());

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <string>
+#include <vector>
 
 namespace zorvane::bench {
 
@@ -23,10 +24,11 @@ struct X11Result {
 };
 
 // The real program on a private X server, fed by the simulator at the line rate with
-// `pattern`: starts both in a fresh folder, presses OK in "Choose port" (xdotool), waits until
-// the port is open and frames flow, then measures for `duration` from /proc. Everything
-// started is ended before this returns.
-X11Result MeasureX11LineRate(const X11Programs& programs, const std::string& pattern,
+// `simulatorOptions` (a pattern, an adapter's packets): starts both in a fresh folder, presses
+// OK in "Choose port" (xdotool), waits until the port is open and frames flow, then measures
+// for `duration` from /proc. Everything started is ended before this returns.
+X11Result MeasureX11LineRate(const X11Programs& programs,
+                             const std::vector<std::string>& simulatorOptions,
                              std::chrono::milliseconds duration);
 
 }  // namespace zorvane::bench

@@ -22,11 +22,15 @@ using namespace std::chrono_literals;
 
 namespace {
 
+// The latency timer of the most common USB serial adapters, as they come.
+constexpr auto kUsbPacket = 16ms;
+
 struct Settings {
     std::chrono::milliseconds lineRun = 30s;
     std::chrono::milliseconds maxRun = 10s;
     std::chrono::milliseconds idleRun = 10s;
     std::size_t decodeBytes = std::size_t{64} << 20;
+    std::size_t decodeToolBytes = std::size_t{64} << 20;
     int startupRuns = 5;
     std::chrono::milliseconds x11Run = 20s;
     bool bytePaced = false;
@@ -37,20 +41,27 @@ struct Settings {
 const char kUsage[] =
     "usage: zorvane-bench [--quick] [--byte-paced] [--only FIGURE]\n"
     "  Runs the monitor (pseudo-terminal port, reader thread, hand-off, main window offscreen)\n"
-    "  against a sender thread and prints line-rate, max-rate, handoff, decode, startup and\n"
-    "  idle-cpu figures; then the real program on Xvfb fed by zorvane-sim at the line rate\n"
-    "  (x11-line-rate-worst, x11-line-rate-typical, switches-per-frame). Takes about two\n"
+    "  against a sender thread and prints line-rate, line-rate-usb (frames handed over every\n"
+    "  16 ms, as a USB adapter does), max-rate, handoff, decode, idle-cpu and startup figures;\n"
+    "  zorvane-decode itself on 64 MiB captures (decode-tool: random frames, every one printed;\n"
+    "  decode-tool-changes: the walk with --changes; MB/s of its CPU time); then the real\n"
+    "  program on Xvfb fed by zorvane-sim at the line rate (x11-line-rate-worst,\n"
+    "  x11-line-rate-typical, switches-per-frame) and through a 16 ms adapter\n"
+    "  (x11-usb-line-rate, switches-per-frame-usb, x11-usb-line-rate-worst). Takes about three\n"
     "  minutes; startup and the x11 figures need Xvfb, the x11 figures also xdotool.\n"
-    "  --quick       short runs (3 s at line rate and on X, 2 s unpaced, 2 s idle): a smoke run\n"
+    "  --quick       short runs (3 s at line rate and on X, 2 s unpaced, 2 s idle, 16 MiB\n"
+    "                captures): a smoke run\n"
     "  --byte-paced  at line rate, send byte by byte (one every 191 us) instead of whole frames\n"
     "  --only FIGURE one figure alone (handoff comes with line-rate, switches-per-frame with\n"
-    "                its own run of the typical pattern)\n";
+    "                its own run of the typical pattern, switches-per-frame-usb likewise)\n";
 
 enum class Parsed { Run, Help, Error };
 
 bool KnownFigure(const std::string& name) {
-    for (const char* f : {"line-rate", "max-rate", "idle-cpu", "decode", "startup",
-                          "x11-line-rate-worst", "x11-line-rate-typical", "switches-per-frame"})
+    for (const char* f : {"line-rate", "line-rate-usb", "max-rate", "idle-cpu", "decode",
+                          "decode-tool", "decode-tool-changes", "startup", "x11-line-rate-worst",
+                          "x11-line-rate-typical", "switches-per-frame", "x11-usb-line-rate",
+                          "switches-per-frame-usb", "x11-usb-line-rate-worst"})
         if (name == f) return true;
     return false;
 }
@@ -64,6 +75,7 @@ Parsed ParseArgs(int argc, char** argv, Settings& s) {
             s.idleRun = 2s;
             s.startupRuns = 2;
             s.x11Run = 3s;
+            s.decodeToolBytes = std::size_t{16} << 20;
         } else if (arg == "--byte-paced") {
             s.bytePaced = true;
         } else if (arg == "--only" && i + 1 < argc && KnownFigure(argv[i + 1])) {
@@ -114,6 +126,31 @@ std::string ProgramNextToUs(const char* name) {
     return (std::filesystem::read_symlink("/proc/self/exe").parent_path() / name).string();
 }
 
+// zorvane-decode itself: random frames, every one printed; and a walk, where --changes prints
+// a line in 44 frames.
+void DecodeToolFigures(const Settings& s) {
+    const std::string tool = ProgramNextToUs("zorvane-decode");
+    const struct {
+        const char* figure;
+        std::vector<std::string> options;
+        bench::CapturePattern pattern;
+    } runs[] = {{"decode-tool", {}, bench::CapturePattern::Random},
+                {"decode-tool-changes",
+                 {"--changes", "--names", ZORVANE_EXAMPLE_NAMES},
+                 bench::CapturePattern::Walk}};
+    for (const auto& run : runs) {
+        if (!s.Wants(run.figure)) continue;
+        const auto r = bench::MeasureDecodeTool(tool, run.options, run.pattern, s.decodeToolBytes);
+        if (!r.error.empty()) {
+            Figure("%s: not measured (%s)\n", run.figure, r.error.c_str());
+            continue;
+        }
+        Figure("%s: %.0f MB/s\n", run.figure, r.megabytesPerSecond);
+        Detail("# %s: %.3f s of CPU for %zu MiB\n", run.figure, r.cpuSeconds,
+               s.decodeToolBytes >> 20);
+    }
+}
+
 void Startup(const Settings& s) {
     const auto result =
         bench::MeasureStartup(ProgramNextToUs("zorvane"), ZORVANE_EXAMPLE_NAMES, s.startupRuns);
@@ -132,37 +169,49 @@ void Startup(const Settings& s) {
 }
 
 // One run of the real program on X; false when it could not be measured (said on stdout).
-bool X11Run(const Settings& s, const char* figure, const char* pattern, bench::X11Result& r) {
+bool X11Run(const Settings& s, const char* figure, const std::vector<std::string>& options,
+            bench::X11Result& r) {
     const bench::X11Programs programs{ProgramNextToUs("zorvane"), ProgramNextToUs("zorvane-sim"),
                                       ZORVANE_EXAMPLE_NAMES};
-    r = bench::MeasureX11LineRate(programs, pattern, s.x11Run);
+    r = bench::MeasureX11LineRate(programs, options, s.x11Run);
     if (!r.error.empty()) {
         Figure("%s: not measured (%s)\n", figure, r.error.c_str());
         return false;
     }
+    std::string simulator;
+    for (const auto& option : options)
+        simulator += " " + option;
     Detail(
-        "# %s (--pattern %s): monitor cpu=%.1f%%, Xvfb cpu=%.1f%%, context switches per "
+        "# %s (zorvane-sim%s): monitor cpu=%.1f%%, Xvfb cpu=%.1f%%, context switches per "
         "frame %.2f voluntary + %.2f preempted\n",
-        figure, pattern, r.monitorCpuPercent, r.serverCpuPercent, r.voluntarySwitchesPerFrame,
-        r.involuntarySwitchesPerFrame);
+        figure, simulator.c_str(), r.monitorCpuPercent, r.serverCpuPercent,
+        r.voluntarySwitchesPerFrame, r.involuntarySwitchesPerFrame);
     return true;
 }
 
-// Worst case: texts and many lamps change every frame. Typical: one lamp moves every ~100 ms;
-// the switches per frame are taken there, where painting adds none of its own.
-void X11Figures(const Settings& s) {
+// A CPU figure and, taken from the same run, a switches figure (when there is one).
+void X11Pair(const Settings& s, const char* cpuFigure, const char* switchesFigure,
+             const std::vector<std::string>& options) {
+    const bool cpu = s.Wants(cpuFigure);
+    const bool switches = switchesFigure != nullptr && s.Wants(switchesFigure);
     bench::X11Result r;
-    if (s.Wants("x11-line-rate-worst") && X11Run(s, "x11-line-rate-worst", "random", r))
-        Figure("x11-line-rate-worst: cpu=%.1f%% xserver=%.1f%%\n", r.monitorCpuPercent,
+    if ((!cpu && !switches) || !X11Run(s, cpu ? cpuFigure : switchesFigure, options, r)) return;
+    if (cpu)
+        Figure("%s: cpu=%.1f%% xserver=%.1f%%\n", cpuFigure, r.monitorCpuPercent,
                r.serverCpuPercent);
-    const bool typical = s.Wants("x11-line-rate-typical");
-    const bool switches = s.Wants("switches-per-frame");
-    if (!typical && !switches) return;
-    if (!X11Run(s, typical ? "x11-line-rate-typical" : "switches-per-frame", "walk", r)) return;
-    if (typical)
-        Figure("x11-line-rate-typical: cpu=%.1f%% xserver=%.1f%%\n", r.monitorCpuPercent,
-               r.serverCpuPercent);
-    if (switches) Figure("switches-per-frame: %.2f\n", r.SwitchesPerFrame());
+    if (switches) Figure("%s: %.2f\n", switchesFigure, r.SwitchesPerFrame());
+}
+
+// Worst case: texts and many lamps change every frame. Typical: one lamp moves every ~100 ms;
+// the switches per frame are taken there, where painting adds none of its own. Then both as a
+// USB adapter with the common 16 ms latency timer delivers them: about seven frames a read.
+void X11Figures(const Settings& s) {
+    X11Pair(s, "x11-line-rate-worst", nullptr, {"--pattern", "random"});
+    X11Pair(s, "x11-line-rate-typical", "switches-per-frame", {"--pattern", "walk"});
+    const std::string packet = std::to_string(kUsbPacket.count());
+    X11Pair(s, "x11-usb-line-rate", "switches-per-frame-usb",
+            {"--pattern", "walk", "--packet-ms", packet});
+    X11Pair(s, "x11-usb-line-rate-worst", nullptr, {"--pattern", "random", "--packet-ms", packet});
 }
 
 // The figures that need the whole stack; each its own run on one open port.
@@ -184,6 +233,16 @@ bool StackFigures(const Settings& s, double& idle, std::vector<double>& handOffs
         // Taken at line rate: the round trip the monitor sees in service.
         handOffs = r.handOffMicros;
     }
+    if (s.Wants("line-rate-usb")) {
+        bench::SendPlan usb;
+        usb.framesPerSecond = kLineFramesPerSecond;
+        usb.packet = kUsbPacket;
+        const auto r = stack.Stream(usb, s.lineRun);
+        Figure("line-rate-usb: sent=%llu shown=%llu lost=%llu cpu=%.1f%%\n",
+               static_cast<unsigned long long>(r.sent), static_cast<unsigned long long>(r.shown),
+               static_cast<unsigned long long>(r.lost), r.monitorCpuPercent);
+        Details("line-rate-usb", r);
+    }
     if (s.Wants("idle-cpu")) idle = stack.IdleCpuPercent(s.idleRun);
     if (s.Wants("max-rate")) {
         const auto r = stack.Stream(bench::SendPlan{}, s.maxRun);
@@ -197,7 +256,8 @@ bool StackFigures(const Settings& s, double& idle, std::vector<double>& handOffs
 int Run(const Settings& s) {
     double idle = 0;
     std::vector<double> handOffs;
-    if ((s.Wants("line-rate") || s.Wants("idle-cpu") || s.Wants("max-rate")) &&
+    if ((s.Wants("line-rate") || s.Wants("line-rate-usb") || s.Wants("idle-cpu") ||
+         s.Wants("max-rate")) &&
         !StackFigures(s, idle, handOffs))
         return 1;
     if (s.Wants("line-rate"))
@@ -210,6 +270,7 @@ int Run(const Settings& s) {
                static_cast<unsigned long long>(decode.frames),
                static_cast<unsigned long long>(decode.expected));
     }
+    DecodeToolFigures(s);
     if (s.Wants("startup")) Startup(s);
     if (s.Wants("idle-cpu")) Figure("idle-cpu: %.2f%%\n", idle);
     X11Figures(s);

@@ -106,28 +106,33 @@ TEST_F(SerialPortTest, RefusesWhatIsNotAUsablePortAndNamesIt) {
 TEST_F(SerialPortTest, PassesBytesAsTheyAreThenTimesOutThenSeesAHangup) {
     auto opened = Open();
     ASSERT_TRUE(opened.port) << opened.error.Reason();
-    std::uint8_t byte = 0;
-    for (const std::uint8_t one : {0xAA, 0x0D, 0x00}) {  // a byte a read, as a real line gives them
+    std::span<const std::uint8_t> got;
+    for (const std::uint8_t one : {0xAA, 0x0D, 0x00}) {  // a byte a read, as a slow line gives them
         ASSERT_TRUE(pty_.Write(std::span(&one, 1)));
-        ASSERT_EQ(opened.port->Read(byte), SerialPort::ReadResult::Byte);
-        ASSERT_EQ(byte, one);
+        ASSERT_EQ(opened.port->Read(got), SerialPort::ReadResult::Bytes);
+        ASSERT_EQ(std::vector(got.begin(), got.end()), std::vector{one});
     }
-    std::vector<std::uint8_t> sent = {0xAA, 0x00, 0x0D, 0x0A, 0x11, 0x13, 0x03, 0x7F};
+    std::vector<std::uint8_t> sent = {0xAA, 0x00, 0x0D, 0x0A, 0x11, 0x13, 0x03, 0x7F}, received;
     for (int i = 0; i < 700; ++i)  // a burst longer than one read takes
         sent.push_back(static_cast<std::uint8_t>(i * 7));
     ASSERT_TRUE(pty_.Write(sent));
-    for (std::size_t i = 0; i < sent.size(); ++i) {
-        ASSERT_EQ(opened.port->Read(byte), SerialPort::ReadResult::Byte) << i;
-        ASSERT_EQ(byte, sent[i]) << i;
+    auto started = Clock::now();
+    opened.port->AwaitBytes(1s);
+    EXPECT_LT(Clock::now() - started, 500ms) << "bytes are waiting";
+    while (received.size() < sent.size()) {
+        ASSERT_EQ(opened.port->Read(got), SerialPort::ReadResult::Bytes) << received.size();
+        received.insert(received.end(), got.begin(), got.end());
     }
+    EXPECT_EQ(received, sent);
 
-    const auto started = Clock::now();
-    EXPECT_EQ(opened.port->Read(byte), SerialPort::ReadResult::Nothing);
-    EXPECT_GE(Clock::now() - started, 80ms);  // a read that waits, bounded by VTIME
+    started = Clock::now();
+    opened.port->AwaitBytes(100ms);
+    EXPECT_EQ(opened.port->Read(got), SerialPort::ReadResult::Nothing);
+    EXPECT_GE(Clock::now() - started, 180ms);  // both wait, a read bounded by VTIME
     EXPECT_LT(Clock::now() - started, 1s);
 
     pty_.CloseMaster();
-    EXPECT_EQ(opened.port->Read(byte), SerialPort::ReadResult::Gone);
+    EXPECT_EQ(opened.port->Read(got), SerialPort::ReadResult::Gone);
     testing::internal::CaptureStderr();
     opened.port.reset();  // a hung-up terminal takes no settings
     EXPECT_EQ(testing::internal::GetCapturedStderr(),

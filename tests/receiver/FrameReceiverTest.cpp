@@ -51,8 +51,8 @@ TEST(FrameReceiver, CompletesFramesAndMarksAPlcThatSendsNothing) {
         {"rt, frame, rt", Times(rt, 20) + example + Times(rt, 20), {111}, {51, 106, 163}},
     };
     for (const auto& c : cases) {
-        FrameReceiver receiver;
-        Offsets completed, flips;
+        FrameReceiver receiver, whole;
+        Offsets completed, flips, wholeCompleted;
         for (std::size_t i = 0; i < c.stream.size(); ++i) {
             const bool silent = receiver.State().plcSilent;
             const DecodedByte step = DecodeByte(receiver, c.stream[i]);
@@ -63,6 +63,14 @@ TEST(FrameReceiver, CompletesFramesAndMarksAPlcThatSendsNothing) {
         }
         EXPECT_EQ(completed, c.completedAt) << c.name;
         EXPECT_EQ(flips, c.silenceFlips) << c.name;
+        // The same stream in one piece, as a read brings it.
+        for (std::size_t at = 0; at < c.stream.size();) {
+            const DecodedBytes fed = DecodeUntilFrame(whole, std::span(c.stream).subspan(at));
+            at += fed.used;
+            if (fed.last.completed) wholeCompleted.push_back(at - 1);
+        }
+        EXPECT_EQ(wholeCompleted, c.completedAt) << c.name;
+        EXPECT_EQ(whole.State(), receiver.State()) << c.name;
     }
 }
 

@@ -13,15 +13,18 @@ using namespace std::chrono_literals;
 
 constexpr auto kReadTimeout = 100ms;  // as the port's
 
-// Plays its bytes, then reads like an idle port (nothing for a time-out) or a gone one (fails).
+// Plays its reads, then reads like an idle port (nothing for a time-out) or a gone one (fails).
 struct ScriptedPort : ByteSource {
-    bool ReadByte(std::uint8_t& out) override {
+    std::span<const std::uint8_t> Read() override {
         ++reads;
-        if (next < bytes.size()) return out = bytes[next++], true;
+        if (next < script.size()) return script[next++];
         if (!gone) std::this_thread::sleep_for(kReadTimeout);
-        return false;
+        return {};
     }
-    std::vector<std::uint8_t> bytes;
+    void AwaitBytes(std::chrono::milliseconds limit) override {
+        if (next == script.size() && !gone) std::this_thread::sleep_for(limit);
+    }
+    std::vector<std::vector<std::uint8_t>> script;  // what each read brings
     bool gone = false;
     std::atomic<std::size_t> next{0};
     std::atomic<int> reads{0};
@@ -36,19 +39,41 @@ struct Reader {
         handOff.Cancel();
     }
     UiTaskQueue queue;
-    HandOff handOff{[this](std::function<void()> task) { queue.Post(std::move(task)); }};
+    std::atomic<int> visits{0};  // hand-offs posted to this thread
+    HandOff handOff{[this](std::function<void()> task) {
+        ++visits;
+        queue.Post(std::move(task));
+    }};
     ReaderThread::FrameHandler show = [](auto&, auto&) {};
     ReaderThread thread;
 };
 
+std::vector<std::uint8_t> Wire(const Frame& frame, int copies = 1) {
+    const WireBytes wire = EncodeFrame(frame);
+    std::vector<std::uint8_t> bytes;
+    for (int i = 0; i < copies; ++i)
+        bytes.insert(bytes.end(), wire.begin(), wire.end());
+    return bytes;
+}
+
+// Reads bring anything from part of a frame to several: the frames one read completes go over
+// in one visit of the window's thread, each shown with its own status line while the reader
+// waits for all of them.
 TEST(Reader, ShowsEveryFrameInOrderOnTheWindowThreadWhileTheReaderWaits) {
     std::mt19937 rng(7);
     std::vector<Frame> sent(100), shown;
-    ScriptedPort port;
+    std::vector<std::uint8_t> line;
     for (Frame& frame : sent) {
         std::ranges::generate(frame.data, std::ref(rng));
-        const WireBytes wire = EncodeFrame(frame);
-        port.bytes.insert(port.bytes.end(), wire.begin(), wire.end());
+        const auto wire = Wire(frame);
+        line.insert(line.end(), wire.begin(), wire.end());
+    }
+    ScriptedPort port;
+    int visits = 0;  // reads that end a frame or more: frame n ends on byte 12n + 11
+    for (std::size_t at = 0, size; at < line.size(); at += size) {
+        size = std::min<std::size_t>(1 + rng() % 60, line.size() - at);
+        port.script.emplace_back(line.begin() + at, line.begin() + at + size);
+        visits += (at + size) / kWireFrameBytes > at / kWireFrameBytes;
     }
     Reader reader(port);
     reader.show = [&](const Frame& frame, const std::string& status) {
@@ -61,35 +86,53 @@ TEST(Reader, ShowsEveryFrameInOrderOnTheWindowThreadWhileTheReaderWaits) {
     };
     ASSERT_TRUE(test::WaitUntil([&] { return shown.size() == sent.size(); }));
     EXPECT_EQ(shown, sent);
+    EXPECT_EQ(reader.visits, visits);
 }
 
 // Stopped and cancelled, a reader ends within a read time-out wherever it waits: in a hand-off
-// (whose stale task then never runs), in a read, or between the reads of a port that is gone,
-// which it tries once a time-out, never in a loop.
+// (whose frames, not yet shown, then never are), in a read, or between the reads of a port that
+// is gone, which it tries once a time-out, never in a loop.
 TEST(Reader, EndsPromptlyWhereverItWaitsAndNeverSpinsOnAGonePort) {
-    const WireBytes frame = EncodeFrame({});
-    const std::pair<std::vector<std::uint8_t>, bool> cases[] = {
-        {{frame.begin(), frame.end()}, false}, {{}, false}, {{}, true}};
-    for (const auto& [bytes, gone] : cases) {
+    const std::pair<std::vector<std::vector<std::uint8_t>>, bool> cases[] = {
+        {{Wire({}, 3)}, false}, {{}, false}, {{}, true}};
+    for (const auto& [script, gone] : cases) {
         ScriptedPort port;
-        port.bytes = bytes;
+        port.script = script;
         port.gone = gone;
         const auto started = std::chrono::steady_clock::now();
         Reader reader(port);
         int shown = 0;
         reader.show = [&](auto&, auto&) { ++shown; };
-        std::this_thread::sleep_for(1s);  // not pumping: a frame would wait in the hand-off
+        std::this_thread::sleep_for(1s);  // not pumping: frames would wait in the hand-off
         const auto stopped = std::chrono::steady_clock::now();
         reader.thread.RequestStop();
         reader.handOff.Cancel();
         EXPECT_TRUE(reader.thread.WaitUntilEnded(5s)) << gone;
         EXPECT_LT(std::chrono::steady_clock::now() - stopped, kReadTimeout + 400ms) << gone;
-        EXPECT_GE(port.reads, bytes.empty() ? 3 : 12) << gone;
+        EXPECT_GE(port.reads, script.empty() ? 3 : 1) << gone;
         const auto elapsed = std::chrono::steady_clock::now() - started;
-        EXPECT_LE(port.reads, bytes.size() + elapsed / kReadTimeout + 1) << "one a time-out";
+        EXPECT_LE(port.reads, script.size() + elapsed / kReadTimeout + 1) << "one a time-out";
         QTest::qWait(50);
         EXPECT_EQ(shown, 0);
     }
+}
+
+// Cancelled while the window shows a read's frames, the reader lets it finish them (they are the
+// reader's data) and reads no more.
+TEST(Reader, FramesBeingShownWhenCancelledAreAllShownAndNothingAfter) {
+    ScriptedPort port;
+    port.script = {Wire({}, 3), Wire({}, 3)};
+    Reader reader(port);
+    int shown = 0;
+    reader.show = [&](auto&, auto&) {
+        if (++shown > 1) return;
+        reader.thread.RequestStop();
+        reader.handOff.Cancel();
+    };
+    EXPECT_TRUE(test::WaitUntil([&] { return reader.thread.WaitUntilEnded(0ms); }));
+    QTest::qWait(50);
+    EXPECT_EQ(shown, 3);
+    EXPECT_EQ(port.reads, 1);
 }
 
 }  // namespace

@@ -109,6 +109,8 @@ TEST(SimPace, KeepsTheRateAndTheSilences) {
          {std::tuple{"--frames 218", 0.5, 0.0},
           {"--rate 1 --frames 2", 1.0, 0.9},
           {"--rate 1000 --silence 300/500 --frames 400", 0.7, 0.28},
+          // Bursts as an adapter hands them over: nothing between them.
+          {"--packet-ms 100 --frames 218", 0.5, 0.09},
           // Held up for 0.5 s: the slots missed meanwhile are skipped, not sent in a burst.
           {"--frames 436 & sleep 0.3; kill -STOP $!; sleep 0.5; kill -CONT $!; wait $!", 1.5,
            0.45}}) {

@@ -115,11 +115,15 @@ class DecodeTool : public testing::Test {
         // CR and LF in the data: a cooked terminal would change them or hold them back.
         const std::string a = Wire({{0x0D, 0x0A, 0, 0x01, 0, 0, 0, 0}}),
                           b = Wire({{0x0A, 0x0A, 0, 0x02, 0, 0, 0, 0x80}}), aaab = a + a + a + b;
-        EXPECT_EQ(write(master, aaab.data(), aaab.size()), ssize_t(aaab.size()));
-        std::this_thread::sleep_for(100ms);
-        EXPECT_EQ(write(master, b.data(), b.size()), ssize_t(b.size()));
         int unread = -1;
-        EXPECT_TRUE(WaitFor([&] { return ioctl(slave, FIONREAD, &unread) == 0 && unread == 0; }));
+        const auto drained = [&] { return ioctl(slave, FIONREAD, &unread) == 0 && unread == 0; };
+        EXPECT_EQ(write(master, aaab.data(), aaab.size()), ssize_t(aaab.size()));
+        // The silence counts from when the tool took the frames: a tool held off the CPU for
+        // longer than the silence less 40 ms would see none.
+        EXPECT_TRUE(WaitFor(drained));
+        std::this_thread::sleep_for(300ms);
+        EXPECT_EQ(write(master, b.data(), b.size()), ssize_t(b.size()));
+        EXPECT_TRUE(WaitFor(drained));
         close(slave);
         std::this_thread::sleep_for(100ms);
         unlink(com1.c_str());  // the device goes away

@@ -74,10 +74,10 @@ struct Host : PortHost {
 // A port that repeats its bytes for ever, or stays silent without any.
 struct RepeatingPort : ByteSource {
     explicit RepeatingPort(std::vector<std::uint8_t> b) : bytes(std::move(b)) {}
-    bool ReadByte(std::uint8_t& out) override {
+    std::span<const std::uint8_t> Read() override {
         std::this_thread::sleep_for(200us);  // mostly inside a read
-        if (!bytes.empty()) out = bytes[next++ % bytes.size()];
-        return !bytes.empty();
+        if (bytes.empty()) return {};
+        return std::span(bytes).subspan(next++ % bytes.size(), 1);
     }
     const std::vector<std::uint8_t> bytes;
     std::atomic<std::size_t> next{0};

@@ -55,9 +55,9 @@ void LiveLines::Port(ReconnectingPort::Change change, const std::string& device,
 void LiveChanges::Byte(std::uint8_t byte, const Moment& at, std::string& out) {
     NoteSilence(at, out);
     if (!DecodeByte(receiver_, byte).completed) return;
-    const std::string when = LocalTime(at.wall);
-    if (link_.Frame(at)) log_.AddEvent(when, ChangeLog::Event::LinkUp, out);
-    log_.AddFrame(when, receiver_.LatestFrame(), out);
+    const auto when = [&at] { return LocalTime(at.wall); };
+    if (link_.Frame(at)) log_.AddEvent(when(), ChangeLog::Event::LinkUp, out);
+    log_.AddFrame(receiver_.LatestFrame(), when, out);
 }
 
 void LiveChanges::Port(ReconnectingPort::Change change, const std::string& /*device*/,
@@ -83,23 +83,21 @@ int DecodeDevice(const std::string& portName, LiveSink& sink) {
     }
     InstallStopHandlers();
     std::string out;
-    // The listener runs inside ReadByte, on this thread.
+    // The listener runs inside Read, on this thread.
     ReconnectingPort port(path, std::move(opened.port),
                           [&](ReconnectingPort::Change change, const std::string& device) {
                               sink.Port(change, device, Moment::Now(), out);
                           });
     while (!StopRequested()) {
         const auto started = std::chrono::steady_clock::now();
-        std::uint8_t byte = 0;
-        const bool got = port.ReadByte(byte);
-        if (got)
+        const auto bytes = port.Read();
+        for (const std::uint8_t byte : bytes)
             sink.Byte(byte, Moment::Now(), out);
-        else
-            sink.Quiet(Moment::Now(), out);
+        if (bytes.empty()) sink.Quiet(Moment::Now(), out);
         if (!out.empty() && !WriteOutput(out)) return 1;
         out.clear();
         // A port that is gone fails at once, forever: never read again sooner than a time-out.
-        if (!got) std::this_thread::sleep_until(started + kReadTimeout);
+        if (bytes.empty()) std::this_thread::sleep_until(started + kReadTimeout);
     }
     return 0;
 }

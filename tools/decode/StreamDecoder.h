@@ -28,9 +28,10 @@ class StreamDecoder {
     std::uint64_t Bytes() const { return offset_; }
 
   private:
-    void AppendFrameLine(std::uint64_t offset, const ReceiverState& before, std::string& out);
-    void AppendTraceLine(std::uint64_t offset, std::uint8_t byte, const ReceiverState& before,
-                         bool completed, std::string& out);
+    // The frame just completed by the byte at `offset`: its line, or to the change log.
+    void AddFrame(std::uint64_t offset, const ReceiverState& before, std::string& out);
+    void AppendTraceLine(std::uint64_t offset, std::uint8_t byte, const DecodedByte& step,
+                         std::string& out);
 
     FrameReceiver receiver_;
     std::uint64_t offset_ = 0;

@@ -12,17 +12,25 @@ namespace {
 
 constexpr double kMaxRate = 1'000'000.0;                   // frames per second
 constexpr std::uint64_t kMaxSilencePeriodMs = 86'400'000;  // a day
+constexpr unsigned kMaxPacketMs = 1000;
 constexpr std::string_view kFixedPrefix = "fixed:";
 
 // The short codes only tell the options apart; -h is the one a user types.
-const option kLongOptions[] = {
-    {"link", required_argument, nullptr, 'l'},    {"stdout", no_argument, nullptr, 's'},
-    {"device", required_argument, nullptr, 'd'},  {"rate", required_argument, nullptr, 'r'},
-    {"unpaced", no_argument, nullptr, 'u'},       {"pattern", required_argument, nullptr, 'p'},
-    {"corrupt", required_argument, nullptr, 'c'}, {"replay", required_argument, nullptr, 'R'},
-    {"loop", no_argument, nullptr, 'L'},          {"frames", required_argument, nullptr, 'n'},
-    {"silence", required_argument, nullptr, 'q'}, {"help", no_argument, nullptr, 'h'},
-    {"version", no_argument, nullptr, 'V'},       {nullptr, 0, nullptr, 0}};
+const option kLongOptions[] = {{"link", required_argument, nullptr, 'l'},
+                               {"stdout", no_argument, nullptr, 's'},
+                               {"device", required_argument, nullptr, 'd'},
+                               {"rate", required_argument, nullptr, 'r'},
+                               {"unpaced", no_argument, nullptr, 'u'},
+                               {"pattern", required_argument, nullptr, 'p'},
+                               {"corrupt", required_argument, nullptr, 'c'},
+                               {"replay", required_argument, nullptr, 'R'},
+                               {"loop", no_argument, nullptr, 'L'},
+                               {"frames", required_argument, nullptr, 'n'},
+                               {"silence", required_argument, nullptr, 'q'},
+                               {"packet-ms", required_argument, nullptr, 'P'},
+                               {"help", no_argument, nullptr, 'h'},
+                               {"version", no_argument, nullptr, 'V'},
+                               {nullptr, 0, nullptr, 0}};
 
 template <typename Number>
 bool ParseNumber(std::string_view text, Number& out) {
@@ -92,6 +100,12 @@ bool Apply(int code, std::string_view value, Options& o) {
         case 'q':
             o.silence = ParseSilence(value);
             return o.silence.has_value();
+        case 'P': {
+            unsigned ms = 0;
+            if (!ParseNumber(value, ms) || ms == 0 || ms > kMaxPacketMs) return false;
+            o.packet = std::chrono::milliseconds(ms);
+            return true;
+        }
     }
     return false;
 }
@@ -117,6 +131,7 @@ const char* ValidValues(int code) {
 std::string CheckCombination(const Options& o) {
     if (o.toStdout && !o.device.empty()) return "--stdout and --device exclude each other";
     if (o.rate && o.unpaced) return "--rate and --unpaced exclude each other";
+    if (o.packet.count() > 0 && o.unpaced) return "--packet-ms and --unpaced exclude each other";
     if (o.loop && o.replay.empty()) return "--loop needs --replay FILE";
     if (!o.replay.empty() && (o.pattern || o.corrupt > 0))
         return "--replay sends the file as it is: no --pattern or --corrupt";
@@ -165,6 +180,10 @@ Pace (default: the line rate, 57600 baud at 11 bits a byte: one 12-byte frame ev
 process was held up are skipped, not sent in a burst):
   --rate FPS         frames per second instead (up to 1000000, decimals allowed)
   --unpaced          as fast as the output takes the bytes
+  --packet-ms MS     hand the bytes over in bursts every MS milliseconds (1..1000), as a
+                     USB serial adapter does with its latency timer set to MS (16 is a
+                     common default): the frames keep their times on the line, and all
+                     that came in during a burst's MS go out together in one write
 What is sent:
   --pattern NAME     walk     one lamp lit, moving through lamps 1..64, ~100 ms each
                               (default)

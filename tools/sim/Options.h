@@ -34,6 +34,7 @@ struct Options {
     bool loop = false;
     std::uint64_t frames = 0;  // 0: until stopped
     std::optional<Silence> silence;
+    std::chrono::milliseconds packet{0};  // a USB adapter's latency timer; 0: none
 };
 
 struct CommandLine {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <thread>
+#include <vector>
 
 #include "LineSettings.h"
 
@@ -38,7 +39,7 @@ class SendLoop {
 
     LoopReport Run() {
         bool going = true;
-        while (going && !stop_ && (options_.frames == 0 || report_.frames < options_.frames))
+        while (going && !stop_ && WantsMore(0))
             going = Step();
         return report_;
     }
@@ -56,18 +57,30 @@ class SendLoop {
 
     bool Paced() const { return framesPerSecond_ > 0; }
 
-    // One slot: sends in it, or passes a silence or a hold-up; false when the run is over.
+    // One burst: the slot due now, with an adapter every slot it collected up to its hand-over;
+    // or a silence or a hold-up passed. False when the run is over.
     bool Step() {
         const Clock::duration due = Paced() ? Offset(slot_) : Clock::now() - start_;
         const auto& silence = options_.silence;
-        if (silence && due % silence->period >= silence->period - silence->quiet)
-            return PassSilence((due / silence->period + 1) * silence->period);
-        if (!SleepUntil(start_ + due, stop_)) return false;
-        if (Paced() && Clock::now() - start_ - due > kMaxLag) return PassHoldUp();
-        ++slot_;
-        if (!SendNext(Clock::now() + kPatience)) return false;
+        if (InSilence(due)) return PassSilence((due / silence->period + 1) * silence->period);
+        const Clock::duration handOver = HandOver(due);
+        if (!SleepUntil(start_ + handOver, stop_)) return false;
+        if (Paced() && Clock::now() - start_ - handOver > kMaxLag) return PassHoldUp();
+        if (!SendBurst(handOver, Clock::now() + kPatience)) return false;
         return Paced() || lastResult_ != SendResult::NoReader ||
                SleepUntil(Clock::now() + kNoReaderPause, stop_);
+    }
+
+    bool InSilence(Clock::duration due) const {
+        const auto& silence = options_.silence;
+        return silence && due % silence->period >= silence->period - silence->quiet;
+    }
+
+    // An adapter passes on what came in at the end of each of its latency timer's periods.
+    Clock::duration HandOver(Clock::duration due) const {
+        const Clock::duration packet = options_.packet;
+        if (packet.count() == 0) return due;
+        return (due + packet - Clock::duration(1)) / packet * packet;
     }
 
     bool PassSilence(Clock::duration end) {
@@ -84,14 +97,29 @@ class SendLoop {
         return true;
     }
 
-    bool SendNext(Clock::time_point deadline) {
-        const auto bytes = source_();
-        if (bytes.empty()) return false;
-        ++report_.frames;
-        lastResult_ = output_.Send(bytes, deadline, stop_);
-        report_.sent += lastResult_ == SendResult::Sent;
-        report_.dropped += lastResult_ == SendResult::Dropped;
-        report_.noReader += lastResult_ == SendResult::NoReader;
+    bool WantsMore(std::uint64_t frames) const {
+        return options_.frames == 0 || report_.frames + frames < options_.frames;
+    }
+
+    // The slots handed over at `handOver` in one write; false when the run is over.
+    bool SendBurst(Clock::duration handOver, Clock::time_point deadline) {
+        burst_.clear();
+        std::uint64_t frames = 0;
+        do {
+            const auto bytes = source_();
+            if (bytes.empty()) break;
+            burst_.insert(burst_.end(), bytes.begin(), bytes.end());
+            ++frames;
+            ++slot_;
+        } while (Paced() && HandOver(Offset(slot_)) == handOver && !InSilence(Offset(slot_)) &&
+                 WantsMore(frames));
+        if (frames == 0) return false;
+        report_.frames += frames;
+        lastResult_ = output_.Send(burst_, deadline, stop_);
+        const auto count = [&](SendResult result) { return lastResult_ == result ? frames : 0; };
+        report_.sent += count(SendResult::Sent);
+        report_.dropped += count(SendResult::Dropped);
+        report_.noReader += count(SendResult::NoReader);
         report_.failed = lastResult_ == SendResult::Failed;
         return lastResult_ != SendResult::Finished && !report_.failed;
     }
@@ -104,6 +132,7 @@ class SendLoop {
     const Clock::time_point start_ = Clock::now();
     std::uint64_t slot_ = 0;
     SendResult lastResult_ = SendResult::Sent;
+    std::vector<std::uint8_t> burst_;
     LoopReport report_;
 };
 

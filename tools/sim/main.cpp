@@ -39,7 +39,8 @@ std::string PaceText(const Options& o) {
     if (o.unpaced) return "unpaced";
     char text[64];
     std::snprintf(text, sizeof text, "%.2f frames/s", o.rate.value_or(kLineFramesPerSecond));
-    return text;
+    if (o.packet.count() == 0) return text;
+    return text + (" in bursts every " + std::to_string(o.packet.count()) + " ms");
 }
 
 std::string Summary(const LoopReport& r) {
