@@ -168,8 +168,10 @@ void MainWindow::PlaceOnScreen() {
 }
 
 void MainWindow::LoadLampNames() {
-    if (const std::optional<NamesScan> scan = LoadNamesFile(kNamesFile)) {
-        ShowNames(lampNames_, scan->captions);
+    names_ = LoadNamesFile(kNamesFile);
+    if (names_) {
+        namesFile_ = QDir::current().absoluteFilePath(QString::fromLatin1(kNamesFile));
+        ShowNames(lampNames_, names_->captions);
         return;
     }
     const QString text = QStringLiteral("Nelze otevřít soubor names.ini s pojmenováním proměnných");
@@ -201,18 +203,32 @@ void MainWindow::OnWatchdogTimeout() {
     linkIndicator_->SetFillColor(LampColorOn);
     silentWarning_->show();
     watchdog_->stop();
-    if (!portSelectPending_ || !portProcedure_) return;
-    portSelectPending_ = false;
-    portProcedure_();
+    if (portSelectPending_ && portProcedure_) {
+        portSelectPending_ = false;
+        portProcedure_();
+    } else if (silenceProcedure_) {
+        silenceProcedure_();
+    }
 }
 
 void MainWindow::ShowPortWaiting(const QString& device) {
-    const QString tip = device.isEmpty()
-                            ? QString()
-                            : QStringLiteral("Port %1 odpojen, čekám na jeho návrat").arg(device);
+    portWaiting_ = device.isEmpty()
+                       ? QString()
+                       : QStringLiteral("Port %1 odpojen, čekám na jeho návrat").arg(device);
+    ShowIndicatorTip();
+}
+
+void MainWindow::ShowRecordTrouble(const QString& trouble) {
+    recordTrouble_ = trouble;
+    ShowIndicatorTip();
+}
+
+void MainWindow::ShowIndicatorTip() {
+    QStringList lines{portWaiting_, recordTrouble_};
+    lines.removeAll(QString());
     // The warning covers the indicator's middle, so it tells the same.
-    linkIndicator_->setToolTip(tip);
-    silentWarning_->setToolTip(tip);
+    linkIndicator_->setToolTip(lines.join('\n'));
+    silentWarning_->setToolTip(lines.join('\n'));
 }
 
 void MainWindow::ShowOpenPort(const QString& name) {
@@ -235,6 +251,10 @@ void MainWindow::SetPortProcedure(std::function<void()> procedure) {
 
 void MainWindow::SetCloseProcedure(std::function<void()> procedure) {
     closeProcedure_ = std::move(procedure);
+}
+
+void MainWindow::SetSilenceProcedure(std::function<void()> procedure) {
+    silenceProcedure_ = std::move(procedure);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
