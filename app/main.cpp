@@ -10,6 +10,7 @@
 #include "PortHost.h"
 #include "PortLifecycle.h"
 #include "PortOpener.h"
+#include "StopSignals.h"
 #include "ToolkitTranslation.h"
 
 namespace {
@@ -55,6 +56,12 @@ int Run() {
     // A logout may end the program without a close: what the window showed goes on the disk.
     QObject::connect(qApp, &QGuiApplication::commitDataRequest, &window,
                      [&lifecycle] { lifecycle.KeepRecord(); });
+    // Stopped by a signal, the program closes as by the title bar: the close procedure runs and
+    // the record ends. An open dialog ends too.
+    const StopSignals stopSignals([&window] {
+        window.close();
+        QCoreApplication::exit(0);
+    });
     window.show();
     return QApplication::exec();
 }

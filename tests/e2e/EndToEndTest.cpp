@@ -1,5 +1,5 @@
 // The real program in a private X server: the port dialog, frames on the screen, silence, the
-// title-bar close, and the ways out before a port is open.
+// title-bar close and SIGTERM with the record they leave, and the ways out before a port is open.
 #include <signal.h>
 #include <sys/prctl.h>
 #include <unistd.h>
@@ -135,6 +135,17 @@ class EndToEnd : public ::testing::Test {
         program_.start(Program("zorvane"), {});
     }
 
+    // Sends `frame` about at the line's rate from now on. Until the program reads, the terminal
+    // fills up and frames are dropped, as on a real line.
+    void Transmit(const Frame& frame) {
+        transmitter_ = std::jthread([&, wire = EncodeFrame(frame)](std::stop_token stop) {
+            while (!stop.stop_requested()) {
+                (void)::write(pty_.Master(), wire.data(), wire.size());  // full: dropped, see above
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            }
+        });
+    }
+
     bool EndsWithStatusZero(int ms) {
         return program_.waitForFinished(ms) && program_.exitStatus() == QProcess::NormalExit &&
                program_.exitCode() == 0;
@@ -158,14 +169,7 @@ TEST_F(EndToEnd, FramesShowUntilSilenceAndTheCloseButtonGivesThePortBack) {
     pty_.SetTimeouts(7, 42);
     Frame frame;  // lamps lit and dark in both panels
     frame.data = {0x01, 0x80, 0x55, 0xA9, 0xF0, 0x3C, 0x81, 0x7E};
-    // About the line's rate. Until the program reads, the terminal fills up and frames are
-    // dropped, as on a real line.
-    transmitter_ = std::jthread([&, wire = EncodeFrame(frame)](std::stop_token stop) {
-        while (!stop.stop_requested()) {
-            (void)::write(pty_.Master(), wire.data(), wire.size());  // full: dropped, see above
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        }
-    });
+    Transmit(frame);
     StartProgram();
     const Window dialog = WaitForWindow({"--name", "^Choose port$"});
     ASSERT_NE(dialog, 0u) << "no \"Choose port\"";
@@ -190,6 +194,31 @@ TEST_F(EndToEnd, FramesShowUntilSilenceAndTheCloseButtonGivesThePortBack) {
     EXPECT_TRUE(EndsWithStatusZero(kCloseMs));
     EXPECT_EQ(pty_.Settings().c_cc[VMIN], 7);
     EXPECT_EQ(pty_.Settings().c_cc[VTIME], 42);
+
+    // Again, and SIGTERM just after a change: the record holds every change of the run, then
+    // its end, as after the close button.
+    Transmit(frame);
+    StartProgram();
+    ASSERT_TRUE(Press(WaitForWindow({"--name", "^Choose port$"}), {"Return"}));
+    const Window again = WaitForWindow({"--name", "^Zorvane — "});
+    ASSERT_TRUE(WaitUntil([&] { return FormShows(Capture(again), frame, true); }, kAppearMs));
+    const Frame next{{0x02}};
+    Transmit(next);
+    ASSERT_TRUE(WaitUntil([&] { return FormShows(Capture(again), next, true); }, kAppearMs));
+    program_.terminate();
+    EXPECT_TRUE(EndsWithStatusZero(kCloseMs)) << "SIGTERM did not close the program normally";
+    EXPECT_EQ(pty_.Settings().c_cc[VTIME], 42);
+    std::vector<std::string> ends;  // each run's lines from the silence on, the times cut off
+    for (const std::string& line : RecordLines(qEnvironmentVariable("XDG_STATE_HOME") + "/zorvane"))
+        if (line.find(" link-down") != std::string::npos || !ends.empty())
+            ends.push_back(line.substr(line.find(' ') + 1));
+    const std::string lit = "01 80 55 a9 f0 3c 81 7e";
+    ASSERT_EQ(ends.size(), 6u);
+    EXPECT_EQ(ends[0] + "|" + ends[1], "link-down|record-end");
+    EXPECT_TRUE(ends[2].starts_with("record-start port=\"COM1\"")) << ends[2];
+    EXPECT_TRUE(ends[3].starts_with(lit) && ends[4].starts_with("02 00 00 00 00 00 00 00 -1"))
+        << ends[3] << "|" << ends[4];
+    EXPECT_EQ(ends.back(), "record-end") << "the record was not closed";
 }
 
 TEST_F(EndToEnd, EscapeOrAMissingPortEndsTheProgramWithoutOpeningOne) {
@@ -206,6 +235,12 @@ TEST_F(EndToEnd, EscapeOrAMissingPortEndsTheProgramWithoutOpeningOne) {
     const termios after = pty_.Settings();
     EXPECT_TRUE(after.c_cflag == before.c_cflag && after.c_cc[VMIN] == 3 && after.c_cc[VTIME] == 33)
         << "a port was opened";
+
+    StartProgram();  // stopped while the dialog is open: it ends and opens nothing
+    ASSERT_NE(WaitForWindow({"--name", "^Choose port$"}), 0u);
+    program_.terminate();
+    EXPECT_TRUE(EndsWithStatusZero(kAppearMs)) << "SIGTERM did not end the program";
+    EXPECT_EQ(pty_.Settings().c_cflag, before.c_cflag) << "a port was opened";
 
     StartProgram();
     dialog = WaitForWindow({"--name", "^Choose port$"});
