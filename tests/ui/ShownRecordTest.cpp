@@ -1,6 +1,7 @@
 // The record through the monitor's own stack (window, port lifecycle, reader) on a
 // pseudo-terminal: it says what the window showed as zorvane-decode --changes says it, and a
 // folder that cannot be written stops no frame.
+#include <QDir>
 #include <QLabel>
 #include <QProcess>
 #include <filesystem>
@@ -9,6 +10,7 @@
 #include "MonitorStack.h"
 #include "ShapeWidget.h"
 #include "Support.h"
+#include "UserSettings.h"
 
 namespace zorvane::bench {
 namespace {
@@ -70,19 +72,33 @@ class RecordOfTheWindow : public testing::Test {
     const QByteArray previousState_ = qgetenv("XDG_STATE_HOME");
 };
 
+// Changes, an unchanged frame, silences the window shows, and the port unplugged and back.
 TEST_F(RecordOfTheWindow, SaysWhatTheWindowShowedAsDecodeChangesSaysIt) {
-    test::Pty twin;  // the same bytes at the same moments, for zorvane-decode
+    // The same bytes at the same moments for zorvane-decode, through a link of its own.
+    test::Pty twin, line2, twin2;
+    folder_.Link("TWIN", twin.Slave());
     QProcess decode;
     decode.start(test::Program("zorvane-decode"),
-                 {"--changes", "--device", QString::fromStdString(twin.Slave())});
+                 {"--changes", "--device", QString::fromStdString(folder_.Path() + "/TWIN")});
     ASSERT_TRUE(WaitFor([&] { return HoldsOpen(decode.processId(), twin.Slave()); }, 5s));
     MonitorStack stack;
     ASSERT_TRUE(stack.Open(5s));
-    // Changes, an unchanged frame, and a silence after each burst that the window shows.
-    for (const auto& burst : {Wire({kOne, kOne, kTwo}), Wire({kTwo, kThree})}) {
-        ASSERT_TRUE(line_.Write(burst) && twin.Write(burst));
-        RunFor(300ms);
-    }
+    const auto burst = Wire({kOne, kOne, kTwo});
+    ASSERT_TRUE(line_.Write(burst) && twin.Write(burst));
+    RunFor(300ms);
+    line_.CloseMaster();  // unplugged; back as other terminals behind the same names
+    twin.CloseMaster();
+    folder_.Link("COM1", line2.Slave());
+    folder_.Link("TWIN", twin2.Slave());
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            return HoldsOpen(decode.processId(), twin2.Slave()) &&
+                   HoldsOpen(QCoreApplication::applicationPid(), line2.Slave());
+        },
+        5s));
+    const auto after = Wire({kTwo, kThree});
+    ASSERT_TRUE(line2.Write(after) && twin2.Write(after));
+    RunFor(300ms);
     stack.Close();
     decode.terminate();
     ASSERT_TRUE(decode.waitForFinished(5000));
@@ -91,7 +107,7 @@ TEST_F(RecordOfTheWindow, SaysWhatTheWindowShowedAsDecodeChangesSaysIt) {
     for (const QByteArray& line : decode.readAllStandardOutput().split('\n'))
         if (!line.isEmpty()) decoded.push_back(line.toStdString());
     const Lines record = Record();
-    ASSERT_EQ(Untimed(decoded).size(), 6u) << "three changes, down, up, down";
+    ASSERT_EQ(Untimed(decoded).size(), 8u) << "three changes, down, lost, back, up, down";
     EXPECT_EQ(Untimed(record), Untimed(decoded));
     ASSERT_GE(record.size(), 2u);
     EXPECT_TRUE(record.front().ends_with(" record-start port=\"COM1\" device=\"./COM1 -> " +
@@ -125,6 +141,23 @@ TEST_F(RecordOfTheWindow, AFolderThatCannotBeWrittenStopsNoFrameIsToldAndResumes
                          "03 00 00 00 00 00 00 00 +2 Ventil"};
     EXPECT_EQ(untimed, shown) << "what was held while the folder failed is kept";
     EXPECT_TRUE(!record.empty() && record.back().ends_with(" record-end"));
+}
+
+// Turned off as the manual page says: frames show, nothing is written.
+TEST_F(RecordOfTheWindow, TurnedOffThereIsNone) {
+    const QString settings = UserSettings::DefaultFile();
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(settings).path()));
+    QFile file(settings);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("[record]\nenabled=false\n") > 0);
+    file.close();
+    {
+        MonitorStack stack;
+        ASSERT_TRUE(stack.Open(5s));
+        ASSERT_TRUE(line_.Write(Wire({kOne})));
+        EXPECT_TRUE(WaitFor([&] { return stack.Tally().Snapshot().shown == 1; }, 5s));
+    }
+    file.remove();
+    EXPECT_FALSE(QFileInfo::exists(state_));
 }
 
 }  // namespace
