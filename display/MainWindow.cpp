@@ -226,9 +226,10 @@ void MainWindow::ShowRecordTrouble(const QString& trouble) {
 void MainWindow::ShowIndicatorTip() {
     QStringList lines{portWaiting_, recordTrouble_};
     lines.removeAll(QString());
+    const QString tip = lines.join('\n');
     // The warning covers the indicator's middle, so it tells the same.
-    linkIndicator_->setToolTip(lines.join('\n'));
-    silentWarning_->setToolTip(lines.join('\n'));
+    linkIndicator_->setToolTip(tip);
+    silentWarning_->setToolTip(tip);
 }
 
 void MainWindow::ShowOpenPort(const QString& name) {

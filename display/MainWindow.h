@@ -40,7 +40,7 @@ class MainWindow : public QWidget {
     void SetPortProcedure(std::function<void()> procedure);
     // Run once when the window closes.
     void SetCloseProcedure(std::function<void()> procedure);
-    // Run by every other tick of the watchdog: the indicator has just turned red.
+    // Run by the watchdog's ticks that do not choose the port: the indicator just turned red.
     void SetSilenceProcedure(std::function<void()> procedure);
 
     // The port's device is gone and waited for (tooltip of the indicator), or back (empty).

@@ -1,10 +1,9 @@
 #include "PortLifecycle.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QMessageBox>
 #include <QPointer>
-
-#include <QFile>
 
 #include "LineSettings.h"
 #include "PortDialog.h"
