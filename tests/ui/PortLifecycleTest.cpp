@@ -225,6 +225,8 @@ TEST_F(PortLifecycleTest, AFailureAsksYesBringsAFreshDialogNoEnds) {
     const auto started = Clock::now();
     lifecycle_.Close();  // without a port: nothing to wait for, nothing to touch
     EXPECT_LT(Clock::now() - started, PortLifecycle::kReaderGrace);
+    lifecycle_.ChooseAndOpenPort();  // a late tick: once closed, no dialog and no port
+    EXPECT_EQ(user.seen, 4);
     EXPECT_EQ(opener_.asked.size(), 2u);
 }
 
