@@ -1,5 +1,6 @@
 // Zorvane: shows the Vorlan's frames as lamps. Only --help and --version.
 #include <QApplication>
+#include <QFile>
 #include <QIcon>
 #include <QMessageBox>
 #include <exception>
@@ -9,6 +10,7 @@
 #include "PortHost.h"
 #include "PortLifecycle.h"
 #include "PortOpener.h"
+#include "StopSignals.h"
 #include "ToolkitTranslation.h"
 
 namespace {
@@ -30,6 +32,14 @@ class WindowPortHost final : public PortHost {
     }
     void ChooseAnotherPortLater() override { window_.ChooseAnotherPortLater(); }
     QWidget* DialogParent() override { return &window_; }
+    void ShowRecordTrouble(const std::string& trouble) override {
+        window_.ShowRecordTrouble(QString::fromStdString(trouble));
+    }
+    ShownNames NamesShown() const override {
+        const auto& names = window_.Names();
+        return {QFile::encodeName(window_.NamesFile()).toStdString(),
+                names ? CaptionsBesideLamps(*names) : LampCaptions{}};
+    }
 
   private:
     MainWindow& window_;
@@ -42,6 +52,16 @@ int Run() {
     PortLifecycle lifecycle(host, opener);
     window.SetPortProcedure([&lifecycle] { lifecycle.ChooseAndOpenPort(); });
     window.SetCloseProcedure([&lifecycle] { lifecycle.Close(); });
+    window.SetSilenceProcedure([&lifecycle] { lifecycle.SilenceShown(); });
+    // A logout may end the program without a close: what the window showed goes on the disk.
+    QObject::connect(qApp, &QGuiApplication::commitDataRequest, &window,
+                     [&lifecycle] { lifecycle.KeepRecord(); });
+    // Stopped by a signal, the program closes as by the title bar: the close procedure runs and
+    // the record ends. An open dialog ends too.
+    const StopSignals stopSignals([&window] {
+        window.close();
+        QCoreApplication::exit(0);
+    });
     window.show();
     return QApplication::exec();
 }

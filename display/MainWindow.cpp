@@ -179,8 +179,10 @@ void MainWindow::PlaceOnScreen() {
 
 void MainWindow::LoadLampNames() {
     NamesFileError error;
-    if (const std::optional<NamesScan> scan = LoadNamesFile(kNamesFile, error)) {
-        ShowNames(lampNames_, lamps_, scan->captions);
+    names_ = LoadNamesFile(kNamesFile, error);
+    if (names_) {
+        namesFile_ = QDir::current().absoluteFilePath(QString::fromLatin1(kNamesFile));
+        ShowNames(lampNames_, lamps_, names_->captions);
         return;
     }
     // The system's own words are English; its name for the error is not a sentence.
@@ -237,9 +239,12 @@ void MainWindow::OnWatchdogTimeout() {
     SetIndicator(LampColorOn);
     ShowWarning(true);
     watchdog_->stop();
-    if (!portSelectPending_ || !portProcedure_) return;
-    portSelectPending_ = false;
-    portProcedure_();
+    if (portSelectPending_ && portProcedure_) {
+        portSelectPending_ = false;
+        portProcedure_();
+    } else if (silenceProcedure_) {
+        silenceProcedure_();
+    }
 }
 
 void MainWindow::ShowWarning(bool shown) {
@@ -249,9 +254,21 @@ void MainWindow::ShowWarning(bool shown) {
 }
 
 void MainWindow::ShowPortWaiting(const QString& device) {
-    const QString tip = device.isEmpty()
-                            ? QString()
-                            : QStringLiteral("Port %1 odpojen, čekám na jeho návrat").arg(device);
+    portWaiting_ = device.isEmpty()
+                       ? QString()
+                       : QStringLiteral("Port %1 odpojen, čekám na jeho návrat").arg(device);
+    ShowIndicatorTip();
+}
+
+void MainWindow::ShowRecordTrouble(const QString& trouble) {
+    recordTrouble_ = trouble;
+    ShowIndicatorTip();
+}
+
+void MainWindow::ShowIndicatorTip() {
+    QStringList lines{portWaiting_, recordTrouble_};
+    lines.removeAll(QString());
+    const QString tip = lines.join('\n');
     // The warning covers the indicator's middle, so it tells the same.
     linkIndicator_->setToolTip(tip);
     silentWarning_->setToolTip(tip);
@@ -277,6 +294,10 @@ void MainWindow::SetPortProcedure(std::function<void()> procedure) {
 
 void MainWindow::SetCloseProcedure(std::function<void()> procedure) {
     closeProcedure_ = std::move(procedure);
+}
+
+void MainWindow::SetSilenceProcedure(std::function<void()> procedure) {
+    silenceProcedure_ = std::move(procedure);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -9,6 +9,7 @@
 
 #include "Frame.h"
 #include "LampImages.h"
+#include "NamesScan.h"
 
 class QLabel;
 class QTimer;
@@ -40,9 +41,18 @@ class MainWindow : public QWidget {
     void SetPortProcedure(std::function<void()> procedure);
     // Run once when the window closes.
     void SetCloseProcedure(std::function<void()> procedure);
+    // Run by the watchdog's ticks that do not choose the port: the indicator just turned red.
+    void SetSilenceProcedure(std::function<void()> procedure);
 
     // The port's device is gone and waited for (tooltip of the indicator), or back (empty).
     void ShowPortWaiting(const QString& device);
+    // Why the record cannot be written (tooltip of the indicator, below the port's), or nothing.
+    void ShowRecordTrouble(const QString& trouble);
+
+    // The names file read at start, as an absolute path, and what it gave; empty and nothing
+    // when none could be read.
+    const QString& NamesFile() const { return namesFile_; }
+    const std::optional<NamesScan>& Names() const { return names_; }
 
     // The window title names the open port: "Zorvane — COM1 (/dev/ttyUSB0)"; "Zorvane" alone
     // while `name` is empty.
@@ -64,10 +74,16 @@ class MainWindow : public QWidget {
     void RepaintChangedLamps();
     void ShowWarning(bool shown);
     void RestartWatchdog();
+    void ShowIndicatorTip();
 
     MessageFn showMessage_;
     std::function<void()> portProcedure_;
     std::function<void()> closeProcedure_;
+    std::function<void()> silenceProcedure_;
+    QString namesFile_;
+    std::optional<NamesScan> names_;
+    QString portWaiting_;  // the indicator's tooltip, in two parts
+    QString recordTrouble_;
     bool portSelectPending_ = true;
     std::optional<Frame> shownLamps_;  // the frame whose bits the lamps show
     bool closed_ = false;

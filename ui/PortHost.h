@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "ChangeLog.h"
 #include "Frame.h"
 
 class QWidget;
@@ -22,6 +23,16 @@ class PortHost {
     virtual void ChooseAnotherPortLater() = 0;
     // Parent of the port dialog and the question box.
     virtual QWidget* DialogParent() = 0;
+    // The record cannot be written, and why, in Czech (`trouble`); or it can again (empty).
+    virtual void ShowRecordTrouble(const std::string& trouble) = 0;
+
+    // For the record: the names file read, as an absolute path (empty when none was), and the
+    // names shown beside the lamps.
+    struct ShownNames {
+        std::string file;
+        LampCaptions besideLamps;
+    };
+    virtual ShownNames NamesShown() const = 0;
 };
 
 }  // namespace zorvane

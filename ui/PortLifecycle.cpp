@@ -1,11 +1,13 @@
 #include "PortLifecycle.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QMessageBox>
 #include <QPointer>
 
 #include "LineSettings.h"
 #include "PortDialog.h"
+#include "PortName.h"
 
 namespace zorvane {
 
@@ -43,16 +45,20 @@ PortLifecycle::~PortLifecycle() {
 }
 
 void PortLifecycle::ChooseAndOpenPort() {
-    if (port_) return;  // a run opens a port once; there is no changing it while open
+    // A run opens a port once; there is no changing it while open, nor opening it once closed.
+    if (port_ || closed_) return;
     const std::optional<PortChoice> choice =
         PortDialog::Choose(host_.DialogParent(), catalogue_, settings_.LastPort().toStdString());
+    if (closed_) return;  // closed while the dialog was open (a signal): the program is ending
     if (!choice) {
         endApplication_();
         return;
     }
     PortOpenResult opened = opener_.Open(
         choice->port, [this](ReconnectingPort::Change change, const std::string& device) {
-            // On the reader thread: the window hears of it on its own thread, without waiting.
+            // On the reader thread, which the record outlives.
+            if (record_) record_->PortChanged(change);
+            // The window hears of it on its own thread, without waiting.
             const std::string waitingFor =
                 change == ReconnectingPort::Change::Lost ? device : std::string();
             uiQueue_.Post([this, waitingFor] { host_.ShowPortWaiting(waitingFor); });
@@ -64,6 +70,7 @@ void PortLifecycle::ChooseAndOpenPort() {
     // Remembering is a convenience: a file that cannot be written stops nothing.
     (void)settings_.SetLastPort(QString::fromStdString(choice->port));
     host_.ShowOpenPort(choice->title);
+    StartRecord(choice->port);
     StartReader(std::move(opened.port));
 }
 
@@ -75,17 +82,41 @@ void PortLifecycle::OfferAnotherPort(const OpenError& error) {
     }
 }
 
+void PortLifecycle::StartRecord(const std::string& port) {
+    if (!settings_.RecordOn()) return;
+    PortHost::ShownNames names = host_.NamesShown();
+    RecordSettings where{QFile::encodeName(settings_.RecordFolder()).toStdString(),
+                         settings_.RecordLimitBytes()};
+    const RunInfo run{port, DescribeDevice(DevicePath(port)), std::move(names.file)};
+    record_ = std::make_unique<ShownRecord>(
+        std::move(where), run, std::move(names.besideLamps), [this](const std::string& trouble) {
+            uiQueue_.Post([this, trouble] { host_.ShowRecordTrouble(trouble); });
+        });
+}
+
 void PortLifecycle::StartReader(std::unique_ptr<ByteSource> port) {
     port_ = std::move(port);
     handOff_ = std::make_unique<HandOff>(
         [queue = &uiQueue_](std::function<void()> task) { queue->Post(std::move(task)); });
     reader_ = std::make_unique<ReaderThread>(
         *port_, kReadTimeout, *handOff_, [this](const Frame& frame, const std::string& statusLine) {
+            // Frames a closing window drops never show, and are not recorded either.
+            if (record_) record_->FrameShown(frame);
             host_.ShowFrame(frame, statusLine);
         });
 }
 
+void PortLifecycle::SilenceShown() {
+    if (record_) record_->SilenceShown();
+}
+
+void PortLifecycle::KeepRecord() {
+    // A disk that fails is told in the indicator's tooltip already.
+    if (record_) (void)record_->Flush(std::chrono::seconds(1));
+}
+
 void PortLifecycle::Close() {
+    closed_ = true;
     if (reader_) {
         // 1. Stop request: noticed after the current read (at most one time-out) or hand-off.
         reader_->RequestStop();
@@ -98,6 +129,8 @@ void PortLifecycle::Close() {
     }
     // 4. Restore the saved time-outs and close.
     port_.reset();
+    // 5. With no one left to write to it, the record ends: what was shown is on the disk.
+    record_.reset();
 }
 
 }  // namespace zorvane

@@ -11,13 +11,15 @@
 #include "PortHost.h"
 #include "PortOpener.h"
 #include "ReaderThread.h"
+#include "ShownRecord.h"
 #include "UiTaskQueue.h"
 #include "UserSettings.h"
 
 namespace zorvane {
 
 // The port from choice to close: the port procedure (dialog, open, reader) and the close
-// procedure. Lives on the user-interface thread and owns the port, the hand-off and the reader.
+// procedure. Lives on the user-interface thread and owns the port, the hand-off, the reader and
+// the record of what the window shows while the port is open (unless the settings turn it off).
 class PortLifecycle {
   public:
     // Ends the program at once: the current handler returns, the event loop ends with status 0,
@@ -43,12 +45,19 @@ class PortLifecycle {
     // opening, or the question whether to choose another port.
     void ChooseAndOpenPort();
     // The window's close runs this. Stops the reader, then restores the port's time-outs and
-    // closes it; without an open port it does nothing.
+    // closes it, then closes the record; without an open port it does nothing. No port opens
+    // after it.
     void Close();
+
+    // The watchdog turned the link indicator red: the record notes the silence.
+    void SilenceShown();
+    // Puts the record so far on the disk, waiting at most a second (a logout may end us next).
+    void KeepRecord();
 
     bool PortOpen() const { return port_ != nullptr; }
 
   private:
+    void StartRecord(const std::string& port);
     void StartReader(std::unique_ptr<ByteSource> port);
     void OfferAnotherPort(const OpenError& error);
 
@@ -57,9 +66,11 @@ class PortLifecycle {
     EndApplication endApplication_;
     DeviceCatalogue catalogue_;
     UserSettings settings_;
+    bool closed_ = false;
     UiTaskQueue uiQueue_;  // hand-offs wait here; destroyed after the reader
     std::unique_ptr<HandOff> handOff_;
     std::unique_ptr<ByteSource> port_;
+    std::unique_ptr<ShownRecord> record_;   // the reader and the port's listener write to it
     std::unique_ptr<ReaderThread> reader_;  // last member: stopped before what it uses goes
 };
 

@@ -1,5 +1,6 @@
 #include "UserSettings.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
@@ -8,6 +9,10 @@ namespace zorvane {
 
 namespace {
 const QString kLastPort = QStringLiteral("port/last");
+const QString kRecordOn = QStringLiteral("record/enabled");
+const QString kRecordFolder = QStringLiteral("record/folder");
+const QString kRecordLimit = QStringLiteral("record/limit_mb");
+constexpr std::uint64_t kDefaultRecordLimitMb = 200;
 }  // namespace
 
 QString UserSettings::DefaultFile() {
@@ -24,6 +29,33 @@ QString UserSettings::LastPort() const {
 
 bool UserSettings::SetLastPort(const QString& port) {
     return SetValue(kLastPort, port);
+}
+
+QString UserSettings::DefaultRecordFolder() {
+    // Qt has no state location: the XDG rule, where a relative path counts as unset.
+    const QString state = qEnvironmentVariable("XDG_STATE_HOME");
+    const QString base = QDir::isAbsolutePath(state) ? state : QDir::homePath() + "/.local/state";
+    return QDir::cleanPath(base + "/zorvane");
+}
+
+bool UserSettings::RecordOn() const {
+    static const QStringList kOff = {"false", "no", "off", "0"};
+    return !kOff.contains(Value(kRecordOn).toString().trimmed().toLower());
+}
+
+QString UserSettings::RecordFolder() const {
+    const QVariant folder = Value(kRecordFolder);
+    if (folder.typeId() == QMetaType::QString && QDir::isAbsolutePath(folder.toString()))
+        return QDir::cleanPath(folder.toString());
+    return DefaultRecordFolder();
+}
+
+std::uint64_t UserSettings::RecordLimitBytes() const {
+    bool number = false;
+    const qulonglong megabytes = Value(kRecordLimit).toString().toULongLong(&number);
+    // Up to a million terabytes; anything else is a slip of the keyboard.
+    const bool usable = number && megabytes > 0 && megabytes <= 1'000'000'000'000ULL;
+    return (usable ? megabytes : kDefaultRecordLimitMb) * 1'000'000;
 }
 
 QVariant UserSettings::Value(const QString& key) const {

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QVariant>
+#include <cstdint>
 
 namespace zorvane {
 
@@ -18,6 +19,15 @@ class UserSettings {
     QString LastPort() const;
     // False when it could not be saved.
     bool SetLastPort(const QString& port);
+
+    // The record of what the window shows ([record] in the file; the user edits these, the
+    // program only reads them): on unless "enabled=false" (or no, off, 0); its folder, an absolute
+    // path, by default $XDG_STATE_HOME/zorvane; all its files together at most "limit_mb" megabytes
+    // (10^6 bytes, default 200).
+    static QString DefaultRecordFolder();
+    bool RecordOn() const;
+    QString RecordFolder() const;
+    std::uint64_t RecordLimitBytes() const;
 
   private:
     // What the file holds under `key`; invalid when nothing usable is there.

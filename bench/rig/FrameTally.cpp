@@ -1,5 +1,7 @@
 #include "FrameTally.h"
 
+#include <QFile>
+
 #include "CounterFrames.h"
 #include "MainWindow.h"
 
@@ -19,6 +21,16 @@ void FrameTally::ChooseAnotherPortLater() {
 
 QWidget* FrameTally::DialogParent() {
     return &window_;
+}
+
+void FrameTally::ShowRecordTrouble(const std::string& trouble) {
+    window_.ShowRecordTrouble(QString::fromStdString(trouble));
+}
+
+PortHost::ShownNames FrameTally::NamesShown() const {
+    const auto& names = window_.Names();
+    return {QFile::encodeName(window_.NamesFile()).toStdString(),
+            names ? CaptionsBesideLamps(*names) : LampCaptions{}};
 }
 
 void FrameTally::ShowFrame(const Frame& frame, const std::string& statusLine) {

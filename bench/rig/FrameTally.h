@@ -34,6 +34,8 @@ class FrameTally final : public PortHost {
     void ShowOpenPort(const std::string& name) override;
     void ChooseAnotherPortLater() override;
     QWidget* DialogParent() override;
+    void ShowRecordTrouble(const std::string& trouble) override;
+    ShownNames NamesShown() const override;
 
     // User-interface thread only.
     Counts Snapshot() const { return counts_; }

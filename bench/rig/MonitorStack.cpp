@@ -36,6 +36,7 @@ MonitorStack::MonitorStack(PortWrapper wrap)
     QApplication::setQuitOnLastWindowClosed(false);
     window_->SetPortProcedure([this] { lifecycle_.ChooseAndOpenPort(); });
     window_->SetCloseProcedure([this] { lifecycle_.Close(); });
+    window_->SetSilenceProcedure([this] { lifecycle_.SilenceShown(); });
     dialogWatch_.setInterval(kDialogWatchMs);
     QObject::connect(&dialogWatch_, &QTimer::timeout, [this] { PressOkInPortDialog(); });
     window_->show();

@@ -374,11 +374,20 @@ TEST_F(Window, HexTextIsSelectedCopiedAndReachedByTab) {
     EXPECT_TRUE(edit->hasFocus());
 }
 
-TEST_F(Window, AWaitedForPortIsNamedInTheIndicatorsTooltip) {
+// A port waited for and a record that cannot be written, each told until it is over.
+TEST_F(Window, TheIndicatorsTooltipNamesAWaitedForPortAndWhyTheRecordIsNotWritten) {
     MainWindow& window = Build();
+    const QString port = "Port /dev/ttyUSB0 odpojen, čekám na jeho návrat";
+    const QString record = "Záznam se nedaří zapisovat do /z: disk je plný (ENOSPC)";
     window.ShowPortWaiting("/dev/ttyUSB0");
-    EXPECT_TRUE(Indicator()->toolTip().contains("/dev/ttyUSB0"));
+    window.ShowRecordTrouble(record);
+    EXPECT_EQ(Indicator()->toolTip(), port + "\n" + record);
     EXPECT_EQ(Label(69)->toolTip(), Indicator()->toolTip()) << "the warning covers its middle";
+    window.ShowPortWaiting("");
+    EXPECT_EQ(Label(69)->toolTip(), record);
+    window.ShowPortWaiting("/dev/ttyUSB0");
+    window.ShowRecordTrouble("");
+    EXPECT_EQ(Label(69)->toolTip(), port);
     window.ShowPortWaiting("");
     EXPECT_EQ(Indicator()->toolTip() + Label(69)->toolTip(), "");
 }

@@ -1,5 +1,5 @@
 // The real program in a private X server: the port dialog, frames on the screen, silence, the
-// title-bar close, and the ways out before a port is open.
+// title-bar close and SIGTERM with the record they leave, and the ways out before a port is open.
 #include <signal.h>
 #include <sys/prctl.h>
 #include <unistd.h>
@@ -201,12 +201,12 @@ class EndToEnd : public ::testing::Test {
         program_.start(Program("zorvane"), {});
     }
 
-    // kFrame again and again, at about the line's rate. Until the program reads, the terminal
+    // Sends `frame` about at the line's rate from now on. Until the program reads, the terminal
     // fills up and frames are dropped, as on a real line.
-    void Transmit() {
-        transmitter_ = std::jthread([this, wire = EncodeFrame(kFrame)](std::stop_token stop) {
+    void Transmit(const Frame& frame) {
+        transmitter_ = std::jthread([&, wire = EncodeFrame(frame)](std::stop_token stop) {
             while (!stop.stop_requested()) {
-                (void)::write(pty_.Master(), wire.data(), wire.size());  // full: dropped
+                (void)::write(pty_.Master(), wire.data(), wire.size());  // full: dropped, see above
                 std::this_thread::sleep_for(std::chrono::milliseconds(2));
             }
         });
@@ -233,7 +233,7 @@ TEST_F(EndToEnd, FramesShowUntilSilenceAndTheCloseButtonGivesThePortBack) {
     ApplyLineSettings(line);
     ASSERT_EQ(::tcsetattr(pty_.Master(), TCSANOW, &line), 0);
     pty_.SetTimeouts(7, 42);
-    Transmit();
+    Transmit(kFrame);
     StartProgram();
     const Window dialog = WaitForWindow({"--name", "^Choose port$"});
     ASSERT_NE(dialog, 0u) << "no \"Choose port\"";
@@ -259,6 +259,36 @@ TEST_F(EndToEnd, FramesShowUntilSilenceAndTheCloseButtonGivesThePortBack) {
     EXPECT_TRUE(EndsWithStatusZero(kCloseMs));
     EXPECT_EQ(pty_.Settings().c_cc[VMIN], 7);
     EXPECT_EQ(pty_.Settings().c_cc[VTIME], 42);
+
+    // Again, and SIGTERM just after a change: the record holds every change of the run, then
+    // its end, as after the close button.
+    Transmit(kFrame);
+    StartProgram();
+    ASSERT_TRUE(Press(WaitForWindow({"--name", "^Choose port$"}), {"Return"}));
+    const Window again = WaitForWindow({"--name", "^Zorvane — "});
+    ASSERT_TRUE(WaitUntil([&] { return FormShows(Capture(again), kFrame, true); }, kAppearMs));
+    const Frame next{{0x02}};
+    Transmit(next);
+    ASSERT_TRUE(WaitUntil([&] { return FormShows(Capture(again), next, true); }, kAppearMs));
+    program_.terminate();
+    EXPECT_TRUE(EndsWithStatusZero(kCloseMs)) << "SIGTERM did not close the program normally";
+    EXPECT_EQ(pty_.Settings().c_cc[VTIME], 42);
+    // Both runs' lines but the link's (a busy machine may flicker it), without their times.
+    std::vector<std::string> kept;
+    std::string all;
+    for (const std::string& line :
+         RecordLines(qEnvironmentVariable("XDG_STATE_HOME") + "/zorvane")) {
+        const std::string what = line.substr(line.find(' ') + 1);
+        if (!what.starts_with("link-")) kept.push_back(what);
+        all += line + "\n";
+    }
+    const std::string lit = "01 80 55 a9 f0 3c 81 7e";
+    ASSERT_EQ(kept.size(), 7u) << all;  // start, lit, end; start, lit, next, end
+    EXPECT_EQ(kept[2], "record-end") << all;
+    EXPECT_TRUE(kept[3].starts_with("record-start port=\"COM1\"")) << all;
+    EXPECT_TRUE(kept[4].starts_with(lit) && kept[5].starts_with("02 00 00 00 00 00 00 00 -1"))
+        << all;
+    EXPECT_EQ(kept[6], "record-end") << "the record was not closed\n" << all;
 }
 
 TEST_F(EndToEnd, EscapeOrAMissingPortEndsTheProgramWithoutOpeningOne) {
@@ -275,6 +305,12 @@ TEST_F(EndToEnd, EscapeOrAMissingPortEndsTheProgramWithoutOpeningOne) {
     const termios after = pty_.Settings();
     EXPECT_TRUE(after.c_cflag == before.c_cflag && after.c_cc[VMIN] == 3 && after.c_cc[VTIME] == 33)
         << "a port was opened";
+
+    StartProgram();  // stopped while the dialog is open: it ends and opens nothing
+    ASSERT_NE(WaitForWindow({"--name", "^Choose port$"}), 0u);
+    program_.terminate();
+    EXPECT_TRUE(EndsWithStatusZero(kAppearMs)) << "SIGTERM did not end the program";
+    EXPECT_EQ(pty_.Settings().c_cflag, before.c_cflag) << "a port was opened";
 
     StartProgram();
     dialog = WaitForWindow({"--name", "^Choose port$"});
@@ -298,7 +334,7 @@ TEST_F(EndToEnd, ThroughAtSpiTheWindowTellsItsNamedLampsHexTextAndLinkAndAToggle
     AccessibilityBus bus(folder_.Path());
     ASSERT_TRUE(bus.Ready()) << "the accessibility bus did not start";
     folder_.Link("COM2", pty_.Slave());
-    Transmit();
+    Transmit(kFrame);
     qputenv("QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1");  // no screen reader asks for it here
     StartProgram();
     const Finished chosen = test::Run("/usr/bin/python3", {ATSPI_WINDOW_SCRIPT, "choose", "COM2"});

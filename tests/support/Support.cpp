@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <cerrno>
 #include <filesystem>
@@ -66,6 +67,19 @@ void TempFolder::Write(const std::string& name, std::string_view bytes) const {
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     ASSERT_EQ(file.write(bytes.data(), static_cast<qint64>(bytes.size())),
               static_cast<qint64>(bytes.size()));
+}
+
+std::vector<std::string> RecordLines(const QString& folder) {
+    std::vector<std::string> lines;
+    // Day files are named by date, so the name order is the time order.
+    for (const QFileInfo& day : QDir(folder).entryInfoList({"*.log"}, QDir::Files, QDir::Name)) {
+        QFile file(day.filePath());
+        if (!file.open(QIODevice::ReadOnly))
+            continue;  // then the lines are missing: the test says so
+        for (const QByteArray& line : file.readAll().split('\n'))
+            if (!line.isEmpty()) lines.push_back(line.toStdString());
+    }
+    return lines;
 }
 
 QString Program(const char* name) {

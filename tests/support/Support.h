@@ -12,6 +12,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "PtyLine.h"
 
@@ -57,6 +58,9 @@ class TempFolder {
 inline bool WaitUntil(const std::function<bool()>& done, int ms = 5000) {
     return QTest::qWaitFor(done, ms);
 }
+
+// The lines of the record's day files in `folder`, oldest first.
+std::vector<std::string> RecordLines(const QString& folder);
 
 // One of the project's programs, by its name ("zorvane-decode").
 QString Program(const char* name);

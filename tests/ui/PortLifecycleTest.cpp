@@ -64,6 +64,8 @@ struct Host : PortHost {
     void ShowOpenPort(const std::string& name) override { titles.push_back(name); }
     void ChooseAnotherPortLater() override { ++choicesAgain; }
     QWidget* DialogParent() override { return nullptr; }
+    void ShowRecordTrouble(const std::string&) override {}
+    ShownNames NamesShown() const override { return {}; }
 
     std::vector<Frame> frames;
     Names waitingFor;
@@ -223,6 +225,8 @@ TEST_F(PortLifecycleTest, AFailureAsksYesBringsAFreshDialogNoEnds) {
     const auto started = Clock::now();
     lifecycle_.Close();  // without a port: nothing to wait for, nothing to touch
     EXPECT_LT(Clock::now() - started, PortLifecycle::kReaderGrace);
+    lifecycle_.ChooseAndOpenPort();  // a late tick: once closed, no dialog and no port
+    EXPECT_EQ(user.seen, 4);
     EXPECT_EQ(opener_.asked.size(), 2u);
 }
 
@@ -363,6 +367,40 @@ TEST(UserSettings, ABadFileGivesTheDefaultsAndStopsNothing) {
         EXPECT_EQ(settings.SetLastPort(port), writable) << name;
         EXPECT_EQ(settings.LastPort(), writable ? port : "") << name;
     }
+}
+
+// What the user writes under [record] is taken when usable; anything else gives the default: on,
+// in the state folder, 200 MB.
+TEST(UserSettings, TheRecordIsOnInTheStateFolderUnlessTheFileSaysOtherwise) {
+    test::TempFolder folder;
+    const QString home = qEnvironmentVariable("HOME");
+    const QByteArray state = qgetenv("XDG_STATE_HOME");
+    const QString stateFolder = state + "/zorvane";
+    const struct {
+        const char* text;
+        bool on;
+        QString folder;
+        std::uint64_t limit;
+    } cases[] = {
+        {"", true, stateFolder, 200'000'000},
+        {"[record]\nenabled=false\nfolder=/var/tmp/rec/\nlimit_mb=50\n", false, "/var/tmp/rec",
+         50'000'000},
+        {"[record]\nenabled=Off\nlimit_mb=1\n", false, stateFolder, 1'000'000},
+        {"[record]\nenabled=yes\nfolder=rec\nlimit_mb=0\n", true, stateFolder, 200'000'000},
+        {"[record]\nenabled=\nfolder=/a,/b\nlimit_mb=2e3\n", true, stateFolder, 200'000'000},
+    };
+    for (const auto& c : cases) {
+        folder.Write("zorvane.conf", c.text);
+        const UserSettings settings(QString::fromStdString(folder.Path() + "/zorvane.conf"));
+        EXPECT_EQ(settings.RecordOn(), c.on) << c.text;
+        EXPECT_EQ(settings.RecordFolder(), c.folder) << c.text;
+        EXPECT_EQ(settings.RecordLimitBytes(), c.limit) << c.text;
+    }
+    for (const char* unusable : {"", "relative/state"}) {
+        qputenv("XDG_STATE_HOME", unusable);
+        EXPECT_EQ(UserSettings::DefaultRecordFolder(), home + "/.local/state/zorvane") << unusable;
+    }
+    qputenv("XDG_STATE_HOME", state);
 }
 
 }  // namespace
