@@ -74,17 +74,6 @@ TEST(FrameReceiver, CompletesFramesAndMarksAPlcThatSendsNothing) {
     }
 }
 
-TEST(Frame, EachLampIsItsOwnBit) {
-    for (int lamp = 1; lamp <= kLampCount; ++lamp) {
-        Frame frame;
-        frame.SetLamp(lamp, true);
-        for (int other = 1; other <= kLampCount; ++other)
-            ASSERT_EQ(frame.Lamp(other), other == lamp) << lamp << " " << other;
-        frame.SetLamp(lamp, false);
-        ASSERT_EQ(frame, Frame{}) << lamp;
-    }
-}
-
 // The fuzzer's corpus, every crash it ever found included, keeps its invariants (or aborts).
 TEST(FrameReceiver, ReplaysTheFuzzCorpus) {
     for (const auto& entry : std::filesystem::directory_iterator(RECEIVER_CORPUS)) {

@@ -11,6 +11,8 @@ namespace {
 
 using namespace std::chrono_literals;
 
+using test::Wire;
+
 constexpr auto kReadTimeout = 100ms;  // as the port's
 
 // Plays its reads, then reads like an idle port (nothing for a time-out) or a gone one (fails).
@@ -48,14 +50,6 @@ struct Reader {
     ReaderThread thread;
 };
 
-std::vector<std::uint8_t> Wire(const Frame& frame, int copies = 1) {
-    const WireBytes wire = EncodeFrame(frame);
-    std::vector<std::uint8_t> bytes;
-    for (int i = 0; i < copies; ++i)
-        bytes.insert(bytes.end(), wire.begin(), wire.end());
-    return bytes;
-}
-
 // Reads bring anything from part of a frame to several: the frames one read completes go over
 // in one visit of the window's thread, each shown with its own status line while the reader
 // waits for all of them.
@@ -65,7 +59,7 @@ TEST(Reader, ShowsEveryFrameInOrderOnTheWindowThreadWhileTheReaderWaits) {
     std::vector<std::uint8_t> line;
     for (Frame& frame : sent) {
         std::ranges::generate(frame.data, std::ref(rng));
-        const auto wire = Wire(frame);
+        const auto wire = Wire({frame});
         line.insert(line.end(), wire.begin(), wire.end());
     }
     ScriptedPort port;
@@ -94,7 +88,7 @@ TEST(Reader, ShowsEveryFrameInOrderOnTheWindowThreadWhileTheReaderWaits) {
 // is gone, which it tries once a time-out, never in a loop.
 TEST(Reader, EndsPromptlyWhereverItWaitsAndNeverSpinsOnAGonePort) {
     const std::pair<std::vector<std::vector<std::uint8_t>>, bool> cases[] = {
-        {{Wire({}, 3)}, false}, {{}, false}, {{}, true}};
+        {{Wire({Frame{}}, 3)}, false}, {{}, false}, {{}, true}};
     for (const auto& [script, gone] : cases) {
         ScriptedPort port;
         port.script = script;
@@ -121,7 +115,7 @@ TEST(Reader, EndsPromptlyWhereverItWaitsAndNeverSpinsOnAGonePort) {
 // reader's data) and reads no more.
 TEST(Reader, FramesBeingShownWhenCancelledAreAllShownAndNothingAfter) {
     ScriptedPort port;
-    port.script = {Wire({}, 3), Wire({}, 3)};
+    port.script = {Wire({Frame{}}, 3), Wire({Frame{}}, 3)};
     Reader reader(port);
     int shown = 0;
     reader.show = [&](auto&, auto&) {

@@ -57,13 +57,10 @@ TEST_F(Stress, UnpluggedWhileStreamingTheLinkShowsDownAndThePortIsWaitedFor) {
     Sender sender(line_.ReleaseMaster(), SendPlan{}, /*ownsMaster=*/true);
     ASSERT_TRUE(WaitFor([&] { return Shown(stack) >= 50; }, 5s));
     sender.Unplug();  // mid-frame, wherever the writing stands
-    const QString waitingFor = QString::fromStdString(line_.Slave());
-    EXPECT_TRUE(WaitFor([&] { return LinkDown(stack); }, 5s));
-    EXPECT_TRUE(WaitFor(
-        [&] {
-            return stack.Window().findChild<ShapeWidget*>("prijem")->toolTip().contains(waitingFor);
-        },
-        5s));
+    const QString device = QString::fromStdString(line_.Slave());
+    const auto prijem = stack.Window().findChild<ShapeWidget*>("prijem");
+    EXPECT_TRUE(WaitFor([&] { return LinkDown(stack) && prijem->toolTip().contains(device); }, 5s))
+        << "down, and the port waited for";
     EXPECT_TRUE(stack.PortOpen()) << "the program waits for the port to come back";
     EXPECT_LT(stack.Close(), 1s);
 }

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <stdlib.h>
+#include <sys/prctl.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -10,6 +11,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <cerrno>
+#include <csignal>
 #include <filesystem>
 
 namespace zorvane::test {
@@ -80,6 +82,40 @@ std::vector<std::string> RecordLines(const QString& folder) {
             if (!line.isEmpty()) lines.push_back(line.toStdString());
     }
     return lines;
+}
+
+Child::Child() {
+    setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
+}
+
+Child::Child(const std::string& folder, const std::string& command) : Child() {
+    setWorkingDirectory(QString::fromStdString(folder));
+    start("/bin/sh", {"-c", QString::fromStdString("exec " + command)});
+    waitForStarted();
+}
+
+Child::~Child() {
+    kill();
+    waitForFinished();
+}
+
+std::vector<std::uint8_t> Wire(std::initializer_list<Frame> frames, int copies) {
+    std::vector<std::uint8_t> bytes;
+    for (int i = 0; i < copies; ++i)
+        for (const Frame& frame : frames) {
+            const WireBytes wire = EncodeFrame(frame);
+            bytes.insert(bytes.end(), wire.begin(), wire.end());
+        }
+    return bytes;
+}
+
+int OpenDescriptors(qint64 pid, const std::string& path) {
+    int count = 0;
+    std::error_code ignored;  // a descriptor closed meanwhile is simply not counted
+    for (const auto& fd :
+         std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/fd", ignored))
+        count += std::filesystem::read_symlink(fd.path(), ignored) == path;
+    return count;
 }
 
 QString Program(const char* name) {

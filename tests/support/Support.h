@@ -3,17 +3,20 @@
 #include <termios.h>
 
 #include <QByteArray>
+#include <QProcess>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTest>
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "Frame.h"
 #include "PtyLine.h"
 
 #include <gtest/gtest.h>
@@ -61,6 +64,21 @@ inline bool WaitUntil(const std::function<bool()>& done, int ms = 5000) {
 
 // The lines of the record's day files in `folder`, oldest first.
 std::vector<std::string> RecordLines(const QString& folder);
+
+// A program of the test's, killed with the test even when a time-out kills the test.
+class Child : public QProcess {
+  public:
+    Child();
+    // `command` run by the shell in `folder`, which its redirections are relative to.
+    Child(const std::string& folder, const std::string& command);
+    ~Child() override;
+};
+
+// The frames as the line carries them, one after another.
+std::vector<std::uint8_t> Wire(std::initializer_list<Frame> frames, int copies = 1);
+
+// Descriptors of process `pid` open on `path`.
+int OpenDescriptors(qint64 pid, const std::string& path);
 
 // One of the project's programs, by its name ("zorvane-decode").
 QString Program(const char* name);

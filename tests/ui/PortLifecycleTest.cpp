@@ -168,11 +168,6 @@ TEST_F(PortLifecycleTest, OnlyCancelOrEscEndsTheProgramElseTheChosenPortOpens) {
              Toggle(Button(d, "COM4"));
              Button(d, "OKBtn")->click();
          }},
-        {"COM3",
-         [](QWidget& d) {
-             Button(d, "COM3")->setChecked(true);
-             d.close();
-         }},
         {nullptr, [](QWidget& d) { Button(d, "CancelBtn")->click(); }},
         {nullptr, [](QWidget& d) { QTest::keyClick(&d, Qt::Key_Escape); }},
     };
@@ -230,16 +225,6 @@ TEST_F(PortLifecycleTest, AFailureAsksYesBringsAFreshDialogNoEnds) {
     EXPECT_EQ(opener_.asked.size(), 2u);
 }
 
-// Descriptors of this process open on `path`.
-int OpenDescriptors(const std::string& path) {
-    int count = 0;
-    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
-        std::error_code ignored;  // a descriptor closed meanwhile is simply not counted
-        count += std::filesystem::read_symlink(entry.path(), ignored) == path;
-    }
-    return count;
-}
-
 // An unplugged adapter comes back as a new device behind the same COM1; a silent one is kept.
 TEST_F(PortLifecycleTest, ALostPortIsClosedAndOpenedAgainWhenItComesBack) {
     test::Pty pty, replugged;
@@ -253,7 +238,7 @@ TEST_F(PortLifecycleTest, ALostPortIsClosedAndOpenedAgainWhenItComesBack) {
     lifecycle.ChooseAndOpenPort();
     QTest::qWait(1200);  // silent but there: kept
     EXPECT_TRUE(host_.waitingFor.empty());
-    EXPECT_EQ(OpenDescriptors(pty.Slave()), 1);
+    EXPECT_EQ(test::OpenDescriptors(QCoreApplication::applicationPid(), pty.Slave()), 1);
     ASSERT_TRUE(pty.Write(EncodeFrame({{1}})));
     ASSERT_TRUE(test::WaitUntil([&] { return !host_.frames.empty(); }));
 
@@ -263,7 +248,7 @@ TEST_F(PortLifecycleTest, ALostPortIsClosedAndOpenedAgainWhenItComesBack) {
     pty.CloseMaster();
     ASSERT_TRUE(test::WaitUntil([&] { return !host_.waitingFor.empty(); }));
     EXPECT_EQ(host_.waitingFor.back(), "./COM1 -> " + pty.Slave());
-    EXPECT_EQ(OpenDescriptors(pty.Slave()), 0);
+    EXPECT_EQ(test::OpenDescriptors(QCoreApplication::applicationPid(), pty.Slave()), 0);
     std::error_code ignored;
     EXPECT_EQ(std::filesystem::read_symlink("/proc/self/fd/0", ignored), stdinBefore)
         << "only the port's own descriptor is closed";

@@ -18,19 +18,11 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using Lines = std::vector<std::string>;
+using test::Wire;
 
 const Frame kOne{{0x01}};
 const Frame kTwo{{0x03}};
 const Frame kThree{{0x02, 0, 0, 0, 0, 0x80}};
-
-std::vector<std::uint8_t> Wire(std::initializer_list<Frame> frames) {
-    std::vector<std::uint8_t> bytes;
-    for (const Frame& frame : frames) {
-        const WireBytes wire = EncodeFrame(frame);
-        bytes.insert(bytes.end(), wire.begin(), wire.end());
-    }
-    return bytes;
-}
 
 // The lines without their first field, the time, and without the record's own lines.
 Lines Untimed(const Lines& lines) {
@@ -39,13 +31,6 @@ Lines Untimed(const Lines& lines) {
         if (line.find(" record-") == std::string::npos)
             untimed.push_back(line.substr(line.find(' ') + 1));
     return untimed;
-}
-
-bool HoldsOpen(qint64 pid, const std::string& path) {
-    std::error_code ignored;  // a descriptor closed meanwhile is simply not there
-    for (const auto& fd : fs::directory_iterator("/proc/" + std::to_string(pid) + "/fd", ignored))
-        if (fs::read_symlink(fd.path(), ignored) == path) return true;
-    return false;
 }
 
 // The monitor opens COM1, a pseudo-terminal; its record goes to a state folder of the test's.
@@ -85,7 +70,8 @@ TEST_F(RecordOfTheWindow, SaysWhatTheWindowShowedAsDecodeChangesSaysIt) {
     QProcess decode;
     decode.start(test::Program("zorvane-decode"),
                  {"--changes", "--device", QString::fromStdString(folder_.Path() + "/TWIN")});
-    ASSERT_TRUE(WaitFor([&] { return HoldsOpen(decode.processId(), twin.Slave()); }, 5s));
+    ASSERT_TRUE(
+        WaitFor([&] { return test::OpenDescriptors(decode.processId(), twin.Slave()) > 0; }, 5s));
     MonitorStack stack;
     ASSERT_TRUE(stack.Open(5s));
     const auto burst = Wire({kOne, kOne, kTwo});
@@ -97,8 +83,8 @@ TEST_F(RecordOfTheWindow, SaysWhatTheWindowShowedAsDecodeChangesSaysIt) {
     folder_.Link("TWIN", twin2.Slave());
     ASSERT_TRUE(WaitFor(
         [&] {
-            return HoldsOpen(decode.processId(), twin2.Slave()) &&
-                   HoldsOpen(QCoreApplication::applicationPid(), line2.Slave());
+            return test::OpenDescriptors(decode.processId(), twin2.Slave()) > 0 &&
+                   test::OpenDescriptors(QCoreApplication::applicationPid(), line2.Slave()) > 0;
         },
         5s));
     const auto after = Wire({kTwo, kThree});
