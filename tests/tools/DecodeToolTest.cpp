@@ -144,6 +144,7 @@ TEST_F(DecodeTool, FileForms) {
     EXPECT_TRUE(trace.ends_with("\n11 60 " + kDone + " frame\nexit 0\n"));
     EXPECT_EQ(std::count(trace.begin(), trace.end(), '\n'), 13);
     EXPECT_TRUE(Decode("--list").ends_with("exit 0\n")) << "no device found is no failure";
+    EXPECT_EQ(Decode("--version"), "zorvane-decode " ZORVANE_VERSION "\nexit 0\n");
 }
 
 TEST_F(DecodeTool, OffsetsRunOnAcrossReadChunks) {
