@@ -53,7 +53,7 @@ done
 
 stage "ThreadSanitizer: reader, hand-off, window, shutdown and record tests"
 cmake -S . -B build-tsan -G Ninja -DZORVANE_WERROR=ON -DZORVANE_TSAN=ON -DCMAKE_BUILD_TYPE=Debug >/dev/null
-cmake --build build-tsan --target reader_test ui_test display_test stress_test record_test
+cmake --build build-tsan --target reader_test monitor_test display_test stress_test record_test
 ctest --test-dir build-tsan --output-on-failure -j2 -L 'threads|gui|stress'
 
 stage "AddressSanitizer + UndefinedBehaviorSanitizer: every test"

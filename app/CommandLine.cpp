@@ -1,8 +1,8 @@
 #include "CommandLine.h"
 
-#include <getopt.h>
+#include <string>
 
-#include <cstdio>
+#include "ProgramOptions.h"
 
 namespace zorvane {
 
@@ -30,33 +30,20 @@ constexpr const char* kHelp =
     "\n"
     "See zorvane(1).\n";
 
-// A full disk or a closed pipe must not pass as success.
-int Print(const char* text) {
-    return std::fputs(text, stdout) >= 0 && std::fflush(stdout) == 0 ? 0 : 1;
-}
-
-int Refuse(const char* wrong) {
-    std::fprintf(stderr,
-                 "zorvane: unexpected argument '%s': ports are chosen in the window; "
-                 "see zorvane --help\n",
-                 wrong);
-    return 2;
-}
-
 }  // namespace
 
 std::optional<int> HandleCommandLine(int argc, char** argv) {
     static const option kOptions[] = {{"help", no_argument, nullptr, 'h'},
                                       {"version", no_argument, nullptr, 'V'},
                                       {nullptr, 0, nullptr, 0}};
-    if (argc < 2) return std::nullopt;
-    opterr = 0;  // the one message below names what is wrong
-    // '+': the first word that is no option ends them, so it is the one refused.
-    const int action = getopt_long(argc, argv, "+h", kOptions, nullptr);
-    // --help and --version stand alone: with more after them, the next argument is the wrong one.
-    if (action == '?' || action == -1) return Refuse(argv[optind == 1 ? 1 : optind - 1]);
-    if (optind < argc) return Refuse(argv[optind]);
-    return action == 'h' ? Print(kHelp) : Print("zorvane " ZORVANE_VERSION "\n");
+    const Program program{"zorvane", kHelp};
+    const ReadOptionsResult read =
+        ReadOptions(program, argc, argv, "h", kOptions, [](int, const char*) { return ""; });
+    if (read.exit) return read.exit;
+    if (read.firstOperand < argc)
+        return UsageError(program, "unexpected argument '" + std::string(argv[read.firstOperand]) +
+                                       "': ports are chosen in the window");
+    return std::nullopt;
 }
 
 }  // namespace zorvane

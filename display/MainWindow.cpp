@@ -12,6 +12,7 @@
 #include "Accessibility.h"
 #include "FrameText.h"
 #include "LampColors.h"
+#include "LineTiming.h"
 #include "MainLayout.h"
 #include "NamesFile.h"
 #include "NamesScan.h"
@@ -23,7 +24,6 @@ namespace zorvane {
 
 namespace {
 
-constexpr int kWatchdogMs = 40;  // without a frame this long the link is silent
 const char kNamesFile[] = "names.ini";
 
 // Sizes are character heights in pixels (96 dpi).
@@ -148,7 +148,7 @@ void MainWindow::BuildControls() {
 
     watchdog_ = new QTimer(this);
     watchdog_->setObjectName(QStringLiteral("Timer1"));
-    watchdog_->setInterval(kWatchdogMs);
+    watchdog_->setInterval(kSilenceLimit);
     watchdog_->setSingleShot(true);  // after a tick it stays off until restarted
     watchdog_->setTimerType(Qt::PreciseTimer);
     connect(watchdog_, &QTimer::timeout, this, &MainWindow::OnWatchdogTimeout);
@@ -206,13 +206,17 @@ void MainWindow::LoadLampNames() {
     box.exec();
 }
 
-void MainWindow::ShowFrame(const Frame& frame, const std::string& statusLine) {
+void MainWindow::ShowFrame(const LineEvent& event) {
+    const Frame& frame = event.frame;
     SetIndicator(LinkAliveColor);
     ShowWarning(false);
     RestartWatchdog();
+    shownLineTime_ = event.at.tick;
     plcHex_->setText(PlcHexText(frame));
     rtHex_->setText(RtHexText(frame));
-    statusLine_->setText(QString::fromStdString(statusLine));
+    char status[kStatusLineMax];
+    statusLine_->setText(
+        QString::fromLatin1(status, WriteStatusLine(status, 1, event.before) - status));
     // A lamp already showing its bit keeps its colour: only the bits that changed are set. The
     // lamps are repainted just before the window paints (a lamp changes only with a hex text,
     // which asks for that paint).
@@ -236,15 +240,30 @@ void MainWindow::SetIndicator(QColor color) {
 }
 
 void MainWindow::OnWatchdogTimeout() {
+    if (portSelectPending_ && portProcedure_) {
+        ShowSilence();
+        portSelectPending_ = false;
+        portProcedure_();
+        return;
+    }
+    if (FrameOnItsWay()) return RestartWatchdog();
+    ShowSilence();
+}
+
+bool MainWindow::FrameOnItsWay() const {
+    const auto latest = latestFrame_ && shownLamps_ ? latestFrame_() : std::nullopt;
+    return latest && *latest > shownLineTime_ && *latest - shownLineTime_ < kSilenceLimit;
+}
+
+void MainWindow::ShowLinkDown() {
+    if (!watchdog_->isActive()) return;  // the watchdog has said so already
+    ShowSilence();
+}
+
+void MainWindow::ShowSilence() {
     SetIndicator(LampColorOn);
     ShowWarning(true);
     watchdog_->stop();
-    if (portSelectPending_ && portProcedure_) {
-        portSelectPending_ = false;
-        portProcedure_();
-    } else if (silenceProcedure_) {
-        silenceProcedure_();
-    }
 }
 
 void MainWindow::ShowWarning(bool shown) {
@@ -296,8 +315,8 @@ void MainWindow::SetCloseProcedure(std::function<void()> procedure) {
     closeProcedure_ = std::move(procedure);
 }
 
-void MainWindow::SetSilenceProcedure(std::function<void()> procedure) {
-    silenceProcedure_ = std::move(procedure);
+void MainWindow::SetLatestFrameProbe(LatestFrameProbe probe) {
+    latestFrame_ = std::move(probe);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

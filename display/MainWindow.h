@@ -3,12 +3,14 @@
 #include <QString>
 #include <QWidget>
 #include <array>
+#include <chrono>
 #include <functional>
 #include <optional>
 #include <string>
 
 #include "Frame.h"
 #include "LampImages.h"
+#include "LineEvent.h"
 #include "NamesScan.h"
 
 class QLabel;
@@ -34,15 +36,22 @@ class MainWindow : public QWidget {
     // through `showMessage`, by default a message box) and starts the watchdog.
     explicit MainWindow(MessageFn showMessage = {}, QWidget* parent = nullptr);
 
-    // Puts a complete frame on the window. User-interface thread only, while the reader waits.
-    void ShowFrame(const Frame& frame, const std::string& statusLine);
+    // Puts a complete frame on the window: lamps, hex texts, the status line of its last byte,
+    // a live indicator, and the watchdog started afresh. User-interface thread only, while the
+    // reader waits.
+    void ShowFrame(const LineEvent& frame);
+    // The line has been silent for kSilenceLimit, though the watchdog did not get to say so.
+    void ShowLinkDown();
 
     // Run by the watchdog's tick while a port is still to be chosen.
     void SetPortProcedure(std::function<void()> procedure);
     // Run once when the window closes.
     void SetCloseProcedure(std::function<void()> procedure);
-    // Run by the watchdog's ticks that do not choose the port: the indicator just turned red.
-    void SetSilenceProcedure(std::function<void()> procedure);
+    // When the latest frame read crossed the line, shown or not yet. A watchdog tick that finds
+    // the next frame already on its way, within kSilenceLimit of the last one shown, leaves the
+    // indicator green: the window and every log judge a silence alike.
+    using LatestFrameProbe = std::function<std::optional<std::chrono::steady_clock::time_point>()>;
+    void SetLatestFrameProbe(LatestFrameProbe probe);
 
     // The port's device is gone and waited for (tooltip of the indicator), or back (empty).
     void ShowPortWaiting(const QString& device);
@@ -70,6 +79,8 @@ class MainWindow : public QWidget {
     void PlaceOnScreen();
     void LoadLampNames();
     void OnWatchdogTimeout();
+    bool FrameOnItsWay() const;
+    void ShowSilence();
     void SetIndicator(QColor color);
     void RepaintChangedLamps();
     void ShowWarning(bool shown);
@@ -79,13 +90,14 @@ class MainWindow : public QWidget {
     MessageFn showMessage_;
     std::function<void()> portProcedure_;
     std::function<void()> closeProcedure_;
-    std::function<void()> silenceProcedure_;
+    LatestFrameProbe latestFrame_;
     QString namesFile_;
     std::optional<NamesScan> names_;
     QString portWaiting_;  // the indicator's tooltip, in two parts
     QString recordTrouble_;
     bool portSelectPending_ = true;
-    std::optional<Frame> shownLamps_;  // the frame whose bits the lamps show
+    std::optional<Frame> shownLamps_;                        // the frame whose bits the lamps show
+    std::chrono::steady_clock::time_point shownLineTime_{};  // when that frame crossed the line
     bool closed_ = false;
     LampImages lampFaces_;  // shared by the 64 lamps
     RepaintPacer* repaintPacer_;

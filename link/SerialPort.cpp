@@ -100,7 +100,9 @@ SerialOpenResult SerialPort::Open(const std::string& path, const std::vector<dev
         const int err = errno;
         if (!TookAllButParity(portFd, tio)) return Failure(device, err);
     }
-    // 8. Blocking reads from now on; VTIME bounds each one.
+    // 8. What waited in the port before now is old: shown, it would pass for a fresh frame.
+    if (::tcflush(portFd, TCIFLUSH) != 0) return Failure(device, errno);
+    // 9. Blocking reads from now on; VTIME bounds each one.
     if (const int err = ClearNonBlocking(portFd)) return Failure(device, err);
     return {std::move(port), {}};
 }

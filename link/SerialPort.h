@@ -25,7 +25,8 @@ struct SerialOpenResult {
 };
 
 // An open serial port set up for the status line: exclusive, raw 57600 8O1, no flow control,
-// reads return one byte or nothing after 100 ms. Destroying it puts back all the settings it
+// input that waited before the opening thrown away, reads that return what has arrived or
+// nothing after 100 ms. Destroying it puts back all the settings it
 // found (line settings and time-outs) and closes it; a failure of either is told on standard
 // error, as the port may be left as this program set it.
 class SerialPort final {

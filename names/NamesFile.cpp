@@ -8,28 +8,13 @@
 #include <cstring>
 #include <string_view>
 
+#include "UniqueFd.h"
+
 namespace zorvane {
 
 namespace {
 
 constexpr std::size_t kTextLimit = 5000;  // bytes read from the file
-
-// Owns the open descriptor of the names file while it is read.
-class FileHandle {
-  public:
-    explicit FileHandle(int fd) : fd_(fd) {}
-    ~FileHandle() {
-        // Only read from, so a failed close loses nothing.
-        (void)::close(fd_);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-
-    int get() const { return fd_; }
-
-  private:
-    int fd_;
-};
 
 // True for a regular file; otherwise false with the reason in `error`.
 bool IsRegularFile(int statResult, const struct stat& st, NamesFileError& error) {
@@ -96,9 +81,10 @@ std::optional<NamesText> ReadNamesFile(const std::string& path, NamesFileError& 
         error = {NamesFileError::Step::Open, errno};
         return std::nullopt;
     }
-    const FileHandle file(fd);
-    if (!IsRegularFile(::fstat(file.get(), &st), st, error)) return std::nullopt;
-    return ReadNamesText(file.get(), error);
+    // Only read from, so a failed close loses nothing.
+    const UniqueFd file(fd);
+    if (!IsRegularFile(::fstat(file.Get(), &st), st, error)) return std::nullopt;
+    return ReadNamesText(file.Get(), error);
 }
 
 std::optional<NamesScan> LoadNamesFile(const std::string& path, NamesFileError& error) {

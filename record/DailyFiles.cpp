@@ -52,14 +52,15 @@ bool DailyFiles::IsDayFileName(std::string_view name) {
 }
 
 DailyFiles::Result DailyFiles::Append(std::string_view date, std::string_view text) {
-    if (fd_ < 0 || date != date_) {
+    if (!fd_.Valid() || date != date_) {
         if (const Result opened = Open(date); opened.error) return opened;
     }
     const fs::path path = folder_ / (date_ + ".log");
     if (total_ + text.size() > sizeLimit_ && !MakeRoom(text.size())) return Fail(EDQUOT, path);
     Result result;
     while (result.written < text.size()) {
-        const ssize_t n = ::write(fd_, text.data() + result.written, text.size() - result.written);
+        const ssize_t n =
+            ::write(fd_.Get(), text.data() + result.written, text.size() - result.written);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) {
             const int error = errno;
@@ -78,8 +79,9 @@ DailyFiles::Result DailyFiles::Open(std::string_view date) {
     Close();
     if (const int error = MakeFolder(folder_)) return Fail(error, folder_);
     const fs::path path = folder_ / (std::string(date) + ".log");
-    fd_ = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY, 0644);
-    if (fd_ < 0) return Fail(errno, path);
+    fd_ =
+        UniqueFd(::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY, 0644));
+    if (!fd_.Valid()) return Fail(errno, path);
     date_ = date;
     total_ = 0;
     for (const auto& [name, size] : DayFiles(folder_))
@@ -105,13 +107,11 @@ bool DailyFiles::MakeRoom(std::uint64_t more) {
 void DailyFiles::Sync() const {
     // A failure leaves the data to the kernel's own write-back; a failing disk fails the next
     // write, which is reported.
-    if (fd_ >= 0) (void)::fdatasync(fd_);
+    if (fd_.Valid()) (void)::fdatasync(fd_.Get());
 }
 
 void DailyFiles::Close() {
-    // The descriptor is gone even when close() reports a failure; a later write says more.
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
+    fd_.Reset();
 }
 
 }  // namespace zorvane

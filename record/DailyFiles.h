@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "UniqueFd.h"
+
 namespace zorvane {
 
 // The record's files: one a day, "YYYY-MM-DD.log", appended, in one folder; all of them together
@@ -40,7 +42,7 @@ class DailyFiles {
 
     std::filesystem::path folder_;
     std::uint64_t sizeLimit_;
-    int fd_ = -1;
+    UniqueFd fd_;
     std::string date_;         // of the open file
     std::uint64_t total_ = 0;  // all day files' bytes as last counted, plus what was written since
 };

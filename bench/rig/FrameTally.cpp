@@ -1,41 +1,13 @@
 #include "FrameTally.h"
 
-#include <QFile>
-
 #include "CounterFrames.h"
-#include "MainWindow.h"
 
 namespace zorvane::bench {
 
-void FrameTally::ShowPortWaiting(const std::string& device) {
-    window_.ShowPortWaiting(QString::fromStdString(device));
-}
-
-void FrameTally::ShowOpenPort(const std::string& name) {
-    window_.ShowOpenPort(QString::fromStdString(name));
-}
-
-void FrameTally::ChooseAnotherPortLater() {
-    window_.ChooseAnotherPortLater();
-}
-
-QWidget* FrameTally::DialogParent() {
-    return &window_;
-}
-
-void FrameTally::ShowRecordTrouble(const std::string& trouble) {
-    window_.ShowRecordTrouble(QString::fromStdString(trouble));
-}
-
-PortHost::ShownNames FrameTally::NamesShown() const {
-    const auto& names = window_.Names();
-    return {QFile::encodeName(window_.NamesFile()).toStdString(),
-            names ? CaptionsBesideLamps(*names) : LampCaptions{}};
-}
-
-void FrameTally::ShowFrame(const Frame& frame, const std::string& statusLine) {
+void FrameTally::ShowFrame(const LineEvent& event) {
     const auto started = std::chrono::steady_clock::now();
-    window_.ShowFrame(frame, statusLine);
+    window_.ShowFrame(event);
+    const Frame& frame = event.frame;
     counts_.lastShown = std::chrono::steady_clock::now();
     counts_.showTime += counts_.lastShown - started;
     ++counts_.shown;

@@ -4,18 +4,14 @@
 #include <chrono>
 #include <cstdint>
 
-#include "PortHost.h"
-
-namespace zorvane {
-class MainWindow;
-}
+#include "MonitorView.h"
 
 namespace zorvane::bench {
 
-// The main window as the port lifecycle sees it, with every ShowFrame counted and its frame
-// checked against the numbered stream (CounterFrames.h). Everything but the counters is the
-// real window's.
-class FrameTally final : public PortHost {
+// The main window as the controller sees it, with every ShowFrame counted and its frame checked
+// against the numbered stream (CounterFrames.h). Everything but the counters is the real
+// window's.
+class FrameTally final : public MonitorView {
   public:
     struct Counts {
         std::uint64_t shown = 0;    // ShowFrame calls
@@ -27,15 +23,18 @@ class FrameTally final : public PortHost {
         std::chrono::steady_clock::time_point lastShown{};
     };
 
-    explicit FrameTally(MainWindow& window) : window_(window) {}
+    explicit FrameTally(MonitorView& window) : window_(window) {}
 
-    void ShowFrame(const Frame& frame, const std::string& statusLine) override;
-    void ShowPortWaiting(const std::string& device) override;
-    void ShowOpenPort(const std::string& name) override;
-    void ChooseAnotherPortLater() override;
-    QWidget* DialogParent() override;
-    void ShowRecordTrouble(const std::string& trouble) override;
-    ShownNames NamesShown() const override;
+    void ShowFrame(const LineEvent& frame) override;
+    void ShowLinkDown() override { window_.ShowLinkDown(); }
+    void ShowPortWaiting(const std::string& device) override { window_.ShowPortWaiting(device); }
+    void ShowOpenPort(const std::string& name) override { window_.ShowOpenPort(name); }
+    void ChooseAnotherPortLater() override { window_.ChooseAnotherPortLater(); }
+    QWidget* DialogParent() override { return window_.DialogParent(); }
+    void ShowRecordTrouble(const std::string& trouble) override {
+        window_.ShowRecordTrouble(trouble);
+    }
+    ShownNames NamesShown() const override { return window_.NamesShown(); }
 
     // User-interface thread only.
     Counts Snapshot() const { return counts_; }
@@ -54,7 +53,7 @@ class FrameTally final : public PortHost {
   private:
     void Check(std::uint64_t n, bool intact);
 
-    MainWindow& window_;
+    MonitorView& window_;
     Counts counts_;
     std::uint64_t next_ = 0;
     bool closed_ = false;

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "UniqueFd.h"
+
 namespace zorvane::bench {
 
 // The far end of a simulated serial line: a pseudo-terminal master whose slave a monitor opens
@@ -10,20 +12,19 @@ namespace zorvane::bench {
 class PtyLine {
   public:
     PtyLine();
-    ~PtyLine();
     PtyLine(const PtyLine&) = delete;
     PtyLine& operator=(const PtyLine&) = delete;
 
-    bool Ok() const { return master_ >= 0; }
-    int Master() const { return master_; }
+    bool Ok() const { return master_.Valid(); }
+    int Master() const { return master_.Get(); }
     const std::string& Slave() const { return slave_; }
     // "Unplugs" the line: the monitor's reads fail from now on.
-    void CloseMaster();
+    void CloseMaster() { master_.Reset(); }
     // Gives up ownership of the master, e.g. to a sender that will close it itself.
-    int ReleaseMaster();
+    int ReleaseMaster() { return master_.Release(); }
 
   private:
-    int master_ = -1;
+    UniqueFd master_;
     std::string slave_;
 };
 

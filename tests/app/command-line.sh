@@ -31,9 +31,9 @@ for help in --help -h; do
     done
 done
 
-# Each case: the arguments, then the one the message must name.
-for case in '-x|-x' '--port=COM1|--port=COM1' '|' 'COM1|COM1' '--help extra|extra' \
-    '--version COM2|COM2' '--help --version|--version' 'COM1 --help|COM1'; do
+# Each case: the arguments, then the one the message must name. --help and --version win
+# wherever they stand, as in every program of the package.
+for case in '-x|-x' '--port=COM1|--port=COM1' '|' 'COM1|COM1' '--bogus COM1|--bogus'; do
     args=${case%|*}
     wrong=${case#*|}
     # shellcheck disable=SC2086  # the words of a case are the arguments
@@ -41,9 +41,11 @@ for case in '-x|-x' '--port=COM1|--port=COM1' '|' 'COM1|COM1' '--help extra|extr
     err=$("$bin" "$@" 2>&1 >/dev/null)
     status=$?
     [ $status -eq 2 ] || fail "'$args': status $status, expected 2"
-    [ "$(printf '%s\n' "$err" | wc -l)" -eq 1 ] &&
-        case $err in *"'$wrong'"*--help*) true ;; *) false ;; esac ||
-        fail "'$args': wanted one line naming '$wrong' and --help, got '$err'"
+    first=$(printf '%s\n' "$err" | sed -n 1p)
+    second=$(printf '%s\n' "$err" | sed -n 2p)
+    [ "$(printf '%s\n' "$err" | wc -l)" -eq 2 ] && [ "$second" = "Try 'zorvane --help'." ] &&
+        case $first in "zorvane: "*"'$wrong'"*) true ;; *) false ;; esac ||
+        fail "'$args': wanted a line naming '$wrong', then \"Try 'zorvane --help'.\"; got '$err'"
     out=$("$bin" "$@" 2>/dev/null)
     [ -z "$out" ] || fail "'$args': printed '$out' on standard output"
 done

@@ -42,6 +42,11 @@ std::string NamesFile() {
     return text;
 }
 
+// A frame as the line core hands it over, crossed the line now.
+LineEvent Shown(const Frame& frame, const ReceiverState& before = {}) {
+    return {LineEvent::Kind::Frame, Moment::Now(), 0, frame, before};
+}
+
 QColor LampColor(const Frame& frame, int n) {
     return frame.Lamp(n) ? LampColorOn : LampColorOff;
 }
@@ -99,10 +104,12 @@ TEST_F(Window, EachFrameSetsLampsHexTextsStatusAndALiveIndicator) {
         {{{0x01, 0x00, 0x10, 0x0F, 0x80, 0x00, 0x00, 0x03}}, "1 0 10 f 80 ", "0 0 3"},
         {{}, "0 0 0 0 0 ", "0 0 0"},
     };
+    std::uint8_t stored = 8;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.plc.toStdString());
-        const std::string status = "rd:1 bfcnt:" + c.rt.toStdString();
-        window_->ShowFrame(c.frame, status);
+        const ReceiverState before{stored++, true, true, true, false};
+        window_->ShowFrame(Shown(c.frame, before));
+        const std::string status = FormatStatusLine(1, before);
         for (int n = 1; n <= kLampCount; ++n)
             EXPECT_EQ(Lamp(n)->FillColor(), LampColor(c.frame, n)) << n;
         EXPECT_EQ(Edit(1)->text(), c.plc);
@@ -154,7 +161,7 @@ TEST_F(Window, WatchdogChoosesThePortOnceAndShowsSilenceOnce40msAfterTheLastFram
     const auto send = [&] {
         frame.SetLamp(1, shown % 2 == 0);
         frame.SetLamp(64, shown++ % 3 == 0);
-        window.ShowFrame(frame, "");
+        window.ShowFrame(Shown(frame));
         sinceLast.start();
     };
     qint64 silentAfterMs = -1;
@@ -224,7 +231,7 @@ TEST_F(Window, OpensCentredWithNamesThatFitTheirColumnsAndInputs25And26Traded) {
 // deliberate change, ZORVANE_UPDATE_WINDOW_IMAGE=1 writes the new reference.
 TEST_F(Window, LooksLikeTheReferenceImage) {
     MainWindow& window = Build(NamesFile());
-    window.ShowFrame({{0x01, 0x02, 0x0A, 0xFF, 0x80, 0x10, 0x20, 0xC3}}, "");
+    window.ShowFrame(Shown({{0x01, 0x02, 0x0A, 0xFF, 0x80, 0x10, 0x20, 0xC3}}));
     ASSERT_TRUE(WaitUntil([&] { return Silent(); }));
     const QImage image = window.grab().toImage().convertToFormat(QImage::Format_RGB32);
     if (qEnvironmentVariableIsSet("ZORVANE_UPDATE_WINDOW_IMAGE")) {
@@ -290,7 +297,7 @@ class Accessible : public Window {
 TEST_F(Accessible, LampsHexFieldsAndTheLinkReadAsTheWindowShowsThem) {
     Build(NamesFile());
     const Frame frame{{0x01, 0x02, 0x0A, 0xFF, 0x80, 0x10, 0x20, 0xC3}};
-    window_->ShowFrame(frame, "");
+    window_->ShowFrame(Shown(frame));
     for (int n = 1; n <= kLampCount; ++n) {
         QAccessibleInterface* lamp = Of(Lamp(n));
         // Named by the caption a sighted user reads beside it.
@@ -332,7 +339,7 @@ TEST_F(Accessible, ChangesAreToldWhenDrawnOncePerPaint) {
     for (int i = 0; i < 9; ++i) {
         frame.SetLamp(1, i % 2 == 0);
         frame.SetLamp(2, i % 2 == 1);
-        window.ShowFrame(frame, "");
+        window.ShowFrame(Shown(frame));
     }
     EXPECT_EQ(Told(Lamp(1), QAccessible::StateChanged), 0) << "told before it was drawn";
     ASSERT_TRUE(WaitUntil([&] { return Told(Lamp(1), QAccessible::StateChanged) == 1; }));
@@ -349,7 +356,7 @@ TEST_F(Window, HexTextIsSelectedCopiedAndReachedByTab) {
     window.show();
     window.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-    window.ShowFrame({{0x01, 0x02, 0x0A, 0xFF, 0x80, 0x10, 0x20, 0xC3}}, "");
+    window.ShowFrame(Shown({{0x01, 0x02, 0x0A, 0xFF, 0x80, 0x10, 0x20, 0xC3}}));
     TextField* edit = Edit(1);
     // Dragged over "2 a" (characters 2 to 5) either way, then over all of it.
     const QPoint two = edit->CharacterRect(2).topLeft(), a = edit->CharacterRect(5).topLeft();

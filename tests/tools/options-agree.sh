@@ -28,11 +28,12 @@ signature() {
     sed -E 's/, / /g; s/^([^ ]*( -[^ ]*)*) [^-].*$/\1 =ARG/'
 }
 
-# getopt_long's tables: {"name", required_argument, nullptr, 'c'} and the short options string.
+# getopt_long's tables: {"name", required_argument, nullptr, 'c'} and the short options string
+# (given to getopt_long, or to ReadOptions, which hands it on).
 accepted() {
     local text shorts
     text=$(cat "$src/$1"/*.cpp | tr '\n' ' ')
-    shorts=$(grep -oE 'getopt_long\([^"]*"[^"]*"' <<<"$text" | sed -E 's/.*"([^"]*)"$/\1/; s/[+:]//g')
+    shorts=$(grep -oE '(getopt_long|ReadOptions)\([^"]*"[^"]*"' <<<"$text" | sed -E 's/.*"([^"]*)"$/\1/; s/[+:]//g')
     grep -oE '\{"[a-z][a-z0-9-]*", *[a-z]+_argument, *[a-z]+, *'"'.'"'\}' <<<"$text" |
         sed -E "s/\\{\"([^\"]*)\", *([a-z]+)_argument, *[a-z]+, *'(.)'\\}/\\3 --\\1 \\2/" |
         while read -r code long arg; do

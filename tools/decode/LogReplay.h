@@ -27,4 +27,8 @@ class LogReplay {
     Micros last_ = 0;
 };
 
+// --from-log: reads the change log at `path` ("-": standard input) into `timeline` to its end,
+// writing what the timeline makes to standard output as it goes. The exit status.
+int ReadLog(const char* path, Timeline& timeline);
+
 }  // namespace zorvane

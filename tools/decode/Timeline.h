@@ -5,17 +5,9 @@
 #include <string_view>
 
 #include "Frame.h"
-#include "LineSettings.h"
+#include "LineTiming.h"
 
 namespace zorvane {
-
-// Microseconds from the start of the input.
-using Micros = std::uint64_t;
-
-// When a capture's byte at `offset` came: every byte takes 11 bits at 57600 baud.
-constexpr Micros ByteTime(std::uint64_t offset) {
-    return offset * kBitsPerCharacter * 1'000'000 / kBaudRate;
-}
 
 // What the lamps, the link indicator and the port did, told in the order it happened (times
 // never go back). Text to print goes to `out`.

@@ -1,24 +1,39 @@
 #pragma once
 
-#include <functional>
+#include <cstdio>
+#include <optional>
+#include <string>
 
 #include "ChangeLog.h"
-#include "StreamDecoder.h"
+#include "LampStats.h"
+#include "Timeline.h"
+#include "VcdWriter.h"
 
 namespace zorvane {
 
-struct TimelineOptions {
-    const char* vcd = nullptr;  // the dump's file; "-" standard output
-    bool stats = false;
-    const char* device = nullptr;   // read live, or
-    const char* fromLog = nullptr;  // a change log ("-" standard input), or else a capture
-};
+// --vcd and --stats of one input: the waveform dump, written as it goes, and the lamps'
+// statistics, written at the end.
+class TimelineRun {
+  public:
+    // `vcd`: the dump's file, "-" for standard output, null for none.
+    TimelineRun(const char* vcd, bool stats, const LampCaptions& captions);
+    ~TimelineRun();
+    TimelineRun(const TimelineRun&) = delete;
+    TimelineRun& operator=(const TimelineRun&) = delete;
 
-// --vcd and --stats: reads the device, the log or the capture (through `decodeCapture`, which
-// feeds `decoder` and returns the exit status) to its end, writes the dump as it goes and the
-// statistics at the end. `changes`, when given, writes its lines as well (not with a dump on
-// standard output). Returns the exit status.
-int RunTimeline(const TimelineOptions& opt, const LampCaptions& captions, ChangeLog* changes,
-                const std::function<int(StreamDecoder& decoder)>& decodeCapture);
+    // Standard output becomes the dump's file; false, said on standard error, when it cannot.
+    bool Open();
+    Timeline& Get();
+    // After a run that ended with `status`: the statistics where standard output went before.
+    // The exit status.
+    int Finish(int status);
+
+  private:
+    const char* vcdPath_;
+    std::optional<VcdWriter> vcd_;
+    std::optional<LampStats> stats_;
+    std::optional<TimelinePair> both_;
+    std::FILE* report_ = stdout;
+};
 
 }  // namespace zorvane

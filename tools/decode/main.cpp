@@ -1,28 +1,30 @@
-// zorvane-decode: decodes the status line the way the monitor's reader does, from a capture or
-// live from a port.
-#include <fcntl.h>
-#include <getopt.h>
-#include <unistd.h>
-
+// zorvane-decode: decodes the status line the way the monitor does, from a capture or live from a
+// port, and publishes it to an MQTT broker.
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "ChangeLog.h"
 #include "DeviceCatalogue.h"
-#include "LiveDecode.h"
+#include "LineCore.h"
+#include "LineSources.h"
+#include "LineText.h"
+#include "LogReplay.h"
 #include "MqttLine.h"
 #include "NamesFile.h"
-#include "StreamDecoder.h"
+#include "PortName.h"
+#include "ProgramOptions.h"
+#include "TextAppend.h"
 #include "TextOutput.h"
+#include "TimelineFeed.h"
 #include "TimelineRun.h"
-#include "UniqueFd.h"
 
 namespace {
+
+using namespace zorvane;
 
 constexpr const char* kUsage =
     "Usage: zorvane-decode [--trace|--changes [--names FILE]] [FILE|-]\n"
@@ -127,6 +129,8 @@ constexpr const char* kUsage =
     "  stty -F /dev/ttyUSB0 57600 raw -echo cs8 parenb parodd -cstopb -crtscts\n"
     "  cat /dev/ttyUSB0 > capture.bin\n";
 
+const Program kProgram{"zorvane-decode", kUsage};
+
 struct Options {
     bool list = false;
     bool trace = false;
@@ -142,27 +146,33 @@ struct Options {
     const char* mqttPasswordFile = nullptr;
 };
 
-int BadUsage(const char* problem) {
-    std::fprintf(stderr, "zorvane-decode: %s\nTry 'zorvane-decode --help'.\n", problem);
-    return 2;
-}
-
-// What --vcd, --stats and --from-log go with.
-int ParseTimeline(const Options& opt) {
+// What goes together; empty when it does.
+std::string Combination(const Options& opt, int operands) {
+    if (operands > 1) return "only one FILE may be given";
+    if (opt.device && opt.path) return "--device reads no FILE";
+    if (opt.list && (opt.trace || opt.changes || opt.stats || opt.vcd || opt.fromLog ||
+                     opt.device || opt.names || opt.path || opt.mqtt))
+        return "--list stands alone";
+    if (opt.trace && opt.changes) return "--trace and --changes exclude each other";
+    if (opt.names && !opt.changes && !opt.vcd && !opt.stats && !opt.mqtt)
+        return "--names goes with --changes, --vcd, --stats or --mqtt";
+    if (opt.mqtt && (!opt.device || opt.vcd || opt.stats))
+        return "--mqtt goes with --device, and not with --vcd or --stats";
+    if ((opt.mqttCafile || opt.mqttPasswordFile) && !opt.mqtt)
+        return "--mqtt-cafile and --mqtt-password-file go with --mqtt";
     if (opt.vcd && (opt.trace || opt.changes))
-        return BadUsage("--vcd writes no text: not with --trace or --changes");
-    if (opt.stats && opt.trace) return BadUsage("--trace and --stats exclude each other");
+        return "--vcd writes no text: not with --trace or --changes";
+    if (opt.stats && opt.trace) return "--trace and --stats exclude each other";
     if (opt.stats && opt.vcd && std::string_view(opt.vcd) == "-")
-        return BadUsage("--stats beside a dump on standard output would spoil it: --vcd FILE");
-    if (opt.fromLog && !opt.vcd && !opt.stats)
-        return BadUsage("--from-log goes with --vcd or --stats");
+        return "--stats beside a dump on standard output would spoil it: --vcd FILE";
+    if (opt.fromLog && !opt.vcd && !opt.stats) return "--from-log goes with --vcd or --stats";
     if (opt.fromLog && (opt.device || opt.path || opt.changes))
-        return BadUsage("--from-log reads no FILE, no --device and makes no --changes");
-    return -1;
+        return "--from-log reads no FILE, no --device and makes no --changes";
+    return {};
 }
 
-// Returns -1 to go on, else the exit status.
-int Parse(int argc, char** argv, Options& opt) {
+// Returns the exit status when the program ends here.
+std::optional<int> Parse(int argc, char** argv, Options& opt) {
     static const option kLong[] = {{"trace", no_argument, nullptr, 't'},
                                    {"changes", no_argument, nullptr, 'c'},
                                    {"device", required_argument, nullptr, 'd'},
@@ -177,9 +187,8 @@ int Parse(int argc, char** argv, Options& opt) {
                                    {"help", no_argument, nullptr, 'h'},
                                    {"version", no_argument, nullptr, 'V'},
                                    {nullptr, 0, nullptr, 0}};
-    argv[0] = const_cast<char*>("zorvane-decode");  // getopt_long's messages name argv[0]
-    for (int c; (c = getopt_long(argc, argv, "h", kLong, nullptr)) != -1;) {
-        switch (c) {
+    const auto take = [&opt](int code, const char* value) -> std::string {
+        switch (code) {
             case 't':
                 opt.trace = true;
                 break;
@@ -187,103 +196,56 @@ int Parse(int argc, char** argv, Options& opt) {
                 opt.changes = true;
                 break;
             case 'd':
-                opt.device = optarg;
+                opt.device = value;
                 break;
             case 'l':
                 opt.list = true;
                 break;
             case 'n':
-                opt.names = optarg;
+                opt.names = value;
                 break;
             case 'v':
-                opt.vcd = optarg;
+                opt.vcd = value;
                 break;
             case 's':
                 opt.stats = true;
                 break;
             case 'f':
-                opt.fromLog = optarg;
+                opt.fromLog = value;
                 break;
             case 'm':
-                opt.mqtt = optarg;
+                opt.mqtt = value;
                 break;
             case 'C':
-                opt.mqttCafile = optarg;
+                opt.mqttCafile = value;
                 break;
             case 'P':
-                opt.mqttPasswordFile = optarg;
+                opt.mqttPasswordFile = value;
                 break;
-            case 'h':
-                std::fputs(kUsage, stdout);
-                return 0;
-            case 'V':
-                std::puts("zorvane-decode " ZORVANE_VERSION);
-                return 0;
-            default:  // getopt_long has said what is wrong
-                std::fputs("Try 'zorvane-decode --help'.\n", stderr);
-                return 2;
         }
-    }
-    if (argc - optind > 1) return BadUsage("only one FILE may be given");
-    if (optind < argc) opt.path = argv[optind];
-    if (opt.device && opt.path) return BadUsage("--device reads no FILE");
-    if (opt.list && argc != 2) return BadUsage("--list stands alone");
-    if (opt.trace && opt.changes) return BadUsage("--trace and --changes exclude each other");
-    if (opt.names && !opt.changes && !opt.vcd && !opt.stats && !opt.mqtt)
-        return BadUsage("--names goes with --changes, --vcd, --stats or --mqtt");
-    if (opt.mqtt && (!opt.device || opt.vcd || opt.stats))
-        return BadUsage("--mqtt goes with --device, and not with --vcd or --stats");
-    if ((opt.mqttCafile || opt.mqttPasswordFile) && !opt.mqtt)
-        return BadUsage("--mqtt-cafile and --mqtt-password-file go with --mqtt");
-    return ParseTimeline(opt);
+        return {};
+    };
+    const ReadOptionsResult read = ReadOptions(kProgram, argc, argv, "h", kLong, take);
+    if (read.exit) return read.exit;
+    if (read.firstOperand < argc) opt.path = argv[read.firstOperand];
+    if (const std::string problem = Combination(opt, argc - read.firstOperand); !problem.empty())
+        return UsageError(kProgram, problem);
+    return std::nullopt;
 }
 
 // The names beside the lamps: from --names, or from names.ini when there; either must read.
-std::optional<zorvane::LampCaptions> LoadCaptions(const char* namesPath) {
+std::optional<LampCaptions> LoadCaptions(const char* namesPath) {
     const std::string path = namesPath ? namesPath : "names.ini";
-    zorvane::NamesFileError error;
-    const auto text = zorvane::ReadNamesFile(path, error);
+    NamesFileError error;
+    const auto text = ReadNamesFile(path, error);
     // The monitor, too, goes on without names when there is no names.ini.
-    const bool absent =
-        error.step == zorvane::NamesFileError::Step::Open && error.sysErrno == ENOENT;
-    if (!text && !namesPath && absent) return zorvane::LampCaptions{};
+    const bool absent = error.step == NamesFileError::Step::Open && error.sysErrno == ENOENT;
+    if (!text && !namesPath && absent) return LampCaptions{};
     if (!text) {
         std::fprintf(stderr, "zorvane-decode: %s\n", error.Describe(path).c_str());
         return std::nullopt;
     }
-    return zorvane::CaptionsBesideLamps(zorvane::ScanNames(text->bytes, text->cutByReadLimit));
-}
-
-// Decodes what each read brings as soon as it comes, so a pipe from a live source prints as the
-// frames arrive; from a file each read still brings a whole buffer.
-int Decode(int fd, const char* name, zorvane::StreamDecoder& decoder) {
-    static unsigned char buffer[1 << 20];
-    std::string out;
-    out.reserve(sizeof buffer);
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            std::fprintf(stderr, "zorvane-decode: cannot read %s: %s\n", name,
-                         std::strerror(errno));
-            return 1;
-        }
-        if (n == 0) return 0;  // every chunk's lines are out already
-        out.clear();
-        decoder.Feed(buffer, static_cast<std::size_t>(n), out);
-        if (!zorvane::WriteOutput(out)) return 1;
-    }
-}
-
-int DecodeFile(const char* path, zorvane::StreamDecoder& decoder) {
-    if (!path || std::string_view(path) == "-")
-        return Decode(STDIN_FILENO, "standard input", decoder);
-    const zorvane::UniqueFd in(::open(path, O_RDONLY | O_CLOEXEC));
-    if (!in.Valid()) {
-        std::fprintf(stderr, "zorvane-decode: cannot open %s: %s\n", path, std::strerror(errno));
-        return 1;
-    }
-    return Decode(in.Get(), path, decoder);
+    return CaptionsBesideLamps(ScanNames(text->bytes, text->cutByReadLimit));
 }
 
 // A path as one field of a line: what would end the field or the line is written \xNN.
@@ -295,82 +257,90 @@ std::string Field(const std::string& path) {
             continue;
         }
         out += "\\x";
-        zorvane::AppendHex(static_cast<std::uint8_t>(c), out);
+        AppendHex(static_cast<std::uint8_t>(c), out);
     }
     return out;
 }
 
 int ListDevices() {
     std::string out;
-    for (const zorvane::SerialDevice& device : zorvane::DeviceCatalogue().List())
+    for (const SerialDevice& device : DeviceCatalogue().List())
         out += Field(device.path) + '\t' + device.kernelName + '\t' + device.description + '\n';
-    return zorvane::WriteOutput(out) ? 0 : 1;
-}
-
-int RunTimeline(const Options& opt, const zorvane::LampCaptions& captions,
-                zorvane::ChangeLog* changes) {
-    return zorvane::RunTimeline({opt.vcd, opt.stats, opt.device, opt.fromLog}, captions, changes,
-                                [&](zorvane::StreamDecoder& d) { return DecodeFile(opt.path, d); });
+    return WriteOutput(out) ? 0 : 1;
 }
 
 // -1 to go on, with `mqtt` set when asked for; else the exit status.
-int ReadMqttOptions(const Options& opt, std::optional<zorvane::MqttSettings>& mqtt) {
+int ReadMqttOptions(const Options& opt, std::optional<MqttSettings>& mqtt) {
     if (!opt.mqtt) return -1;
-    zorvane::MqttSettingsError error;
-    mqtt = zorvane::LoadMqttSettings(opt.mqtt, opt.mqttCafile, opt.mqttPasswordFile,
-                                     std::getenv("ZORVANE_MQTT_PASSWORD"), error);
+    MqttSettingsError error;
+    mqtt = LoadMqttSettings(opt.mqtt, opt.mqttCafile, opt.mqttPasswordFile,
+                            std::getenv("ZORVANE_MQTT_PASSWORD"), error);
     if (mqtt) return -1;
-    if (error.status == 2) return BadUsage(error.message.c_str());
+    if (error.status == 2) return UsageError(kProgram, error.message);
     std::fprintf(stderr, "zorvane-decode: %s\n", error.message.c_str());
     return error.status;
 }
 
-// --mqtt: the text on standard output only when asked for.
-int Publish(const Options& opt, const zorvane::MqttSettings& mqtt,
-            const zorvane::LampCaptions& captions, zorvane::ChangeLog* changes) {
-    std::optional<zorvane::LiveChanges> changeLines;
-    std::optional<zorvane::LiveLines> traceLines;
-    zorvane::LiveSink* text = nullptr;
-    if (changes)
-        text = &changeLines.emplace(*changes);
-    else if (opt.trace)
-        text = &traceLines.emplace(true);
-    return zorvane::PublishDevice(opt.device, mqtt, captions, text);
+// --from-log: a change log read back into a dump or statistics.
+int FromLog(const Options& opt, const LampCaptions& captions) {
+    TimelineRun timeline(opt.vcd, opt.stats, captions);
+    if (!timeline.Open()) return 1;
+    return timeline.Finish(ReadLog(opt.fromLog, timeline.Get()));
 }
 
-int Run(const Options& opt, zorvane::ChangeLog* changes) {
-    if (opt.device && changes) {
-        zorvane::LiveChanges sink(*changes);
-        return zorvane::DecodeDevice(opt.device, sink);
+// Everything else reads bytes: the line core decodes them once, for every output asked for.
+int Decode(const Options& opt, const LampCaptions& captions,
+           const std::optional<MqttSettings>& mqttSettings) {
+    LineCore line;
+    std::string out;
+    const bool device = opt.device != nullptr;
+    std::optional<FrameLines> frames;
+    std::optional<TraceLines> trace;
+    ChangeLog log(captions);
+    std::optional<ChangeLines> changes;
+    std::optional<PortNotes> notes;
+    std::optional<MqttPublisher> publisher;
+    std::optional<MqttLine> mqtt;
+    std::optional<TimelineRun> timeline;
+    std::optional<TimelineFeed> feed;
+    if (opt.trace) line.Add(trace.emplace(out));
+    if (opt.changes) line.Add(changes.emplace(log, device, out));
+    // With --mqtt, --vcd or --stats, standard output has only the text asked for.
+    if (!opt.trace && !opt.changes && !opt.mqtt && !opt.vcd && !opt.stats)
+        line.Add(frames.emplace(out));
+    if (device && !opt.changes) line.Add(notes.emplace(DevicePath(opt.device)));
+    if (mqttSettings) line.Add(mqtt.emplace(publisher.emplace(*mqttSettings, captions), captions));
+    if (opt.vcd || opt.stats) {
+        timeline.emplace(opt.vcd, opt.stats, captions);
+        if (!timeline->Open()) return 1;
+        line.Add(feed.emplace(timeline->Get(), out));
     }
-    if (opt.device) {
-        zorvane::LiveLines sink(opt.trace);
-        return zorvane::DecodeDevice(opt.device, sink);
+    int status = device ? ReadDevice(opt.device, line, out) : ReadCapture(opt.path, line, out);
+    if (feed && status == 0) {
+        if (device)
+            feed->End(Moment::Now());
+        else
+            feed->End(line.Bytes());
+        status = WriteOutput(out) ? 0 : 1;
     }
-    zorvane::StreamDecoder decoder =
-        changes ? zorvane::StreamDecoder(*changes) : zorvane::StreamDecoder(opt.trace);
-    return DecodeFile(opt.path, decoder);
+    if (timeline) status = timeline->Finish(status);
+    if (opt.changes) std::fprintf(stderr, "zorvane-decode: %s\n", log.Summary().c_str());
+    return status;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     Options opt;
-    if (const int status = Parse(argc, argv, opt); status >= 0) return status;
+    if (const auto status = Parse(argc, argv, opt)) return *status;
     if (opt.list) return ListDevices();
     // Lines as they happen, for `| tee log.txt`.
     if (opt.device || opt.changes) std::setvbuf(stdout, nullptr, _IOLBF, 0);
-    const bool timeline = opt.vcd || opt.stats;
-    std::optional<zorvane::MqttSettings> mqtt;
+    std::optional<MqttSettings> mqtt;
     if (const int status = ReadMqttOptions(opt, mqtt); status >= 0) return status;
-    if (!opt.changes && !timeline && !mqtt) return Run(opt, nullptr);
-    const auto captions = LoadCaptions(opt.names);
+    const bool named = opt.changes || opt.vcd || opt.stats || opt.mqtt;
+    const auto captions = named ? LoadCaptions(opt.names) : LampCaptions{};
     if (!captions) return 1;
-    zorvane::ChangeLog changes(*captions);
-    zorvane::ChangeLog* log = opt.changes ? &changes : nullptr;
-    const int status = mqtt       ? Publish(opt, *mqtt, *captions, log)
-                       : timeline ? RunTimeline(opt, *captions, log)
-                                  : Run(opt, log);
-    if (log) std::fprintf(stderr, "zorvane-decode: %s\n", changes.Summary().c_str());
-    return status;
+    if (opt.fromLog) return FromLog(opt, *captions);
+    return Decode(opt, *captions, mqtt);
 }

@@ -1,13 +1,12 @@
 // zorvane-names [FILE]: shows the names a names file puts beside the 64 lamps, one
 // "<lamp>\t<caption>" line each; warnings go to standard error only.
-#include <getopt.h>
-
 #include <iostream>
 #include <optional>
 #include <string>
 
 #include "NamesFile.h"
 #include "NamesReport.h"
+#include "ProgramOptions.h"
 
 namespace {
 
@@ -35,37 +34,18 @@ int Inspect(const std::string& path) {
     return std::cout ? 0 : 1;
 }
 
-// The option getopt_long refused, as the user wrote it.
-std::string RefusedOption(char** argv) {
-    const std::string arg = argv[optind - 1];
-    if (arg.starts_with("--")) return "unrecognized option '" + arg + "'";
-    return "invalid option -- '" + std::string(1, static_cast<char>(optopt)) + "'";
-}
-
-int BadUsage(const std::string& problem) {
-    std::cerr << kProgram << ": " << problem << "\nTry '" << kProgram << " --help'.\n";
-    return 2;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
     static const option kOptions[] = {{"help", no_argument, nullptr, 'h'},
                                       {"version", no_argument, nullptr, 'V'},
                                       {nullptr, 0, nullptr, 0}};
-    opterr = 0;  // the one-line errors below replace getopt's own
-    for (int opt; (opt = getopt_long(argc, argv, "h", kOptions, nullptr)) != -1;) {
-        switch (opt) {
-            case 'h':
-                std::cout << kUsage;
-                return 0;
-            case 'V':
-                std::cout << kProgram << ' ' << ZORVANE_VERSION << '\n';
-                return 0;
-            default:
-                return BadUsage(RefusedOption(argv));
-        }
-    }
-    if (argc - optind > 1) return BadUsage("extra operand '" + std::string(argv[optind + 1]) + "'");
-    return Inspect(optind < argc ? argv[optind] : "names.ini");
+    const zorvane::Program program{kProgram, kUsage};
+    const zorvane::ReadOptionsResult read = zorvane::ReadOptions(
+        program, argc, argv, "h", kOptions, [](int, const char*) { return std::string(); });
+    if (read.exit) return *read.exit;
+    if (argc - read.firstOperand > 1)
+        return zorvane::UsageError(
+            program, "extra operand '" + std::string(argv[read.firstOperand + 1]) + "'");
+    return Inspect(read.firstOperand < argc ? argv[read.firstOperand] : "names.ini");
 }

@@ -1,10 +1,10 @@
 #include "Options.h"
 
-#include <getopt.h>
-
 #include <charconv>
 #include <cmath>
 #include <string_view>
+
+#include "ProgramOptions.h"
 
 namespace zorvane::sim {
 
@@ -124,6 +124,7 @@ const char* ValidValues(int code) {
         case 'q':
             return "MS/EVERY_MS, whole milliseconds with 0 < MS < EVERY_MS <= 86400000";
     }
+    if (code == 'P') return "whole milliseconds from 1 to 1000";
     return "a path, not empty";  // --link, --device, --replay
 }
 
@@ -138,32 +139,29 @@ std::string CheckCombination(const Options& o) {
     return {};
 }
 
-CommandLine Fail(std::string error) {
-    return {CommandLine::Action::Fail, {}, std::move(error)};
+const char* LongName(int code) {
+    for (const option& o : kLongOptions)
+        if (o.val == code) return o.name;
+    return "";
 }
 
 }  // namespace
 
-CommandLine ParseCommandLine(int argc, char** argv) {
-    CommandLine line;
-    int code = 0;
-    int index = 0;
-    // Leading ':': report a missing value as ':', and print no messages of getopt's own.
-    while ((code = ::getopt_long(argc, argv, ":h", kLongOptions, &index)) != -1) {
-        const std::string given = argv[optind - 1];
-        if (code == '?')
-            return Fail("cannot use " + given + " (unknown, ambiguous or given a value)");
-        if (code == ':') return Fail(given + " needs a value");
-        if (code == 'h') return {CommandLine::Action::Help, {}, {}};
-        if (code == 'V') return {CommandLine::Action::Version, {}, {}};
-        const std::string_view value = optarg ? optarg : "";
-        if (!Apply(code, value, line.options))
-            return Fail("--" + std::string(kLongOptions[index].name) + ": \"" + std::string(value) +
-                        "\" is not valid (" + ValidValues(code) + ")");
-    }
-    if (optind < argc) return Fail("unexpected argument " + std::string(argv[optind]));
-    if (std::string error = CheckCombination(line.options); !error.empty()) return Fail(error);
-    return line;
+std::optional<int> ParseCommandLine(int argc, char** argv, Options& options) {
+    const Program program{"zorvane-sim", UsageText()};
+    const auto take = [&options](int code, const char* value) -> std::string {
+        if (Apply(code, value ? value : "", options)) return {};
+        return "--" + std::string(LongName(code)) + ": \"" + (value ? value : "") +
+               "\" is not valid (" + ValidValues(code) + ")";
+    };
+    const ReadOptionsResult read = ReadOptions(program, argc, argv, "h", kLongOptions, take);
+    if (read.exit) return read.exit;
+    if (read.firstOperand < argc)
+        return UsageError(program,
+                          "unexpected argument '" + std::string(argv[read.firstOperand]) + "'");
+    if (const std::string problem = CheckCombination(options); !problem.empty())
+        return UsageError(program, problem);
+    return std::nullopt;
 }
 
 const char* UsageText() {

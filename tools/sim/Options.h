@@ -37,13 +37,9 @@ struct Options {
     std::chrono::milliseconds packet{0};  // a USB adapter's latency timer; 0: none
 };
 
-struct CommandLine {
-    enum class Action { Run, Help, Version, Fail } action = Action::Run;
-    Options options;
-    std::string error;  // one line, for Action::Fail
-};
-
-CommandLine ParseCommandLine(int argc, char** argv);
+// Reads the command line into `options`; the exit status when the program ends here (--help,
+// --version, or a command line it cannot take).
+std::optional<int> ParseCommandLine(int argc, char** argv, Options& options);
 
 const char* UsageText();
 

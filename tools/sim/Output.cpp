@@ -21,7 +21,7 @@ namespace {
 
 using std::chrono::milliseconds;
 
-// How long a wait for room may go without looking at the stop flag.
+// How long a wait for room may go without looking for a stop request.
 constexpr milliseconds kStopCheck(50);
 // How long a device's last frames may take to leave before its old settings come back.
 constexpr milliseconds kDrainLimit(200);
@@ -141,13 +141,13 @@ Output::~Output() {
 }
 
 SendResult Output::Send(std::span<const std::uint8_t> bytes, Clock::time_point deadline,
-                        const StopFlag& stop) {
+                        const StopRequest& stop) {
     // A pipe's reader (zorvane-decode) must see every frame, so standard output has no deadline.
     const bool patient = kind_ == Kind::Stdout;
     std::size_t written = 0;
     while (written < bytes.size()) {
         const auto left = deadline - Clock::now();
-        if ((written == 0 && stop) || (!patient && left <= Clock::duration::zero()))
+        if ((written == 0 && stop.Requested()) || (!patient && left <= Clock::duration::zero()))
             return SendResult::Dropped;
         const auto wait = patient ? kStopCheck : std::min<Clock::duration>(left, kStopCheck);
         pollfd p{fd_.Get(), POLLOUT, 0};

@@ -3,7 +3,6 @@
 #include <termios.h>
 
 #include <chrono>
-#include <csignal>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -11,13 +10,12 @@
 #include <string>
 
 #include "Options.h"
+#include "StopRequest.h"
 #include "UniqueFd.h"
 
 namespace zorvane::sim {
 
 using Clock = std::chrono::steady_clock;
-// Raised by SIGINT and SIGTERM: the one value a signal handler touches.
-using StopFlag = volatile std::sig_atomic_t;
 
 enum class SendResult {
     Sent,
@@ -39,7 +37,7 @@ class Output {
     // Writes one slot's bytes, waiting for room until `deadline` (standard output: as long as
     // its reader takes). A stop request is heeded only before the first byte.
     SendResult Send(std::span<const std::uint8_t> bytes, Clock::time_point deadline,
-                    const StopFlag& stop);
+                    const StopRequest& stop);
     const std::string& description() const { return description_; }
     const std::string& error() const { return error_; }
 

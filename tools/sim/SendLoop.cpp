@@ -21,25 +21,25 @@ constexpr milliseconds kMaxLag(20);
 constexpr milliseconds kPatience(50);
 // Unpaced with nobody listening, the pause between tries, instead of spinning.
 constexpr milliseconds kNoReaderPause(10);
-// How long a sleep may go without looking at the stop flag.
+// How long a sleep may go without looking for a stop request.
 constexpr milliseconds kStopCheck(50);
 
-bool SleepUntil(Clock::time_point t, const StopFlag& stop) {
-    while (!stop && Clock::now() < t)
+bool SleepUntil(Clock::time_point t, const StopRequest& stop) {
+    while (!stop.Requested() && Clock::now() < t)
         std::this_thread::sleep_until(std::min(t, Clock::now() + kStopCheck));
-    return !stop;
+    return !stop.Requested();
 }
 
 class SendLoop {
   public:
-    SendLoop(FrameSource& source, Output& output, const Options& o, const StopFlag& stop)
+    SendLoop(FrameSource& source, Output& output, const Options& o, const StopRequest& stop)
         : source_(source), output_(output), options_(o), stop_(stop) {
         if (!o.unpaced) framesPerSecond_ = o.rate.value_or(kLineFramesPerSecond);
     }
 
     LoopReport Run() {
         bool going = true;
-        while (going && !stop_ && WantsMore(0))
+        while (going && !stop_.Requested() && WantsMore(0))
             going = Step();
         return report_;
     }
@@ -127,7 +127,7 @@ class SendLoop {
     FrameSource& source_;
     Output& output_;
     const Options& options_;
-    const StopFlag& stop_;
+    const StopRequest& stop_;
     double framesPerSecond_ = 0;  // 0: unpaced
     const Clock::time_point start_ = Clock::now();
     std::uint64_t slot_ = 0;
@@ -139,7 +139,7 @@ class SendLoop {
 }  // namespace
 
 LoopReport RunSendLoop(FrameSource& source, Output& output, const Options& options,
-                       const StopFlag& stop) {
+                       const StopRequest& stop) {
     return SendLoop(source, output, options, stop).Run();
 }
 

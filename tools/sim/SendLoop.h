@@ -20,6 +20,6 @@ struct LoopReport {
 // Sends frame after frame, paced and with the silences the options ask for, until the frame
 // limit, the end of the source, a stop request or a failure.
 LoopReport RunSendLoop(FrameSource& source, Output& output, const Options& options,
-                       const StopFlag& stop);
+                       const StopRequest& stop);
 
 }  // namespace zorvane::sim

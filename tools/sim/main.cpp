@@ -1,8 +1,5 @@
 // zorvane-sim: a stand-in for the Vorlan transmitter, so the monitor runs without hardware.
-#include <signal.h>
-
 #include <cstdio>
-#include <initializer_list>
 #include <string>
 
 #include "FrameSource.h"
@@ -13,23 +10,6 @@
 
 namespace zorvane::sim {
 namespace {
-
-StopFlag stopRequested = 0;
-
-extern "C" void OnStopSignal(int) {
-    stopRequested = 1;
-}
-
-// SIGINT, SIGTERM and SIGHUP only raise the flag, so the frame under way is finished and the
-// link removed on the normal way out. SIGPIPE is ignored: a closed pipe shows up as EPIPE.
-void InstallStopHandlers() {
-    struct sigaction action {};
-    action.sa_handler = OnStopSignal;  // no SA_RESTART: a wait returns EINTR and sees the flag
-    sigemptyset(&action.sa_mask);
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
-        sigaction(signal, &action, nullptr);  // cannot fail for these signals
-    ::signal(SIGPIPE, SIG_IGN);               // cannot fail for SIGPIPE
-}
 
 void Say(const std::string& line) {
     std::fprintf(stderr, "zorvane-sim: %s\n", line.c_str());
@@ -53,6 +33,8 @@ std::string Summary(const LoopReport& r) {
 }
 
 int Run(const Options& o) {
+    // From here a stop finishes the frame under way and removes the link on the normal way out.
+    const StopRequest stop;
     std::string error;
     auto source = o.replay.empty() ? PatternSource(o) : ReplaySource(o.replay, o.loop, error);
     const auto output = source ? Output::Open(o, error) : nullptr;
@@ -61,7 +43,7 @@ int Run(const Options& o) {
         return 1;
     }
     Say(output->description() + ", " + PaceText(o) + "; Ctrl-C stops");
-    const LoopReport report = RunSendLoop(*source, *output, o, stopRequested);
+    const LoopReport report = RunSendLoop(*source, *output, o, stop);
     Say(Summary(report));
     if (report.failed) Say(output->error());
     return report.failed ? 1 : 0;
@@ -72,21 +54,7 @@ int Run(const Options& o) {
 
 int main(int argc, char** argv) {
     using namespace zorvane::sim;
-    const CommandLine command = ParseCommandLine(argc, argv);
-    switch (command.action) {
-        case CommandLine::Action::Help:
-            std::fputs(UsageText(), stdout);
-            return 0;
-        case CommandLine::Action::Version:
-            std::puts("zorvane-sim " ZORVANE_VERSION);
-            return 0;
-        case CommandLine::Action::Fail:
-            std::fprintf(stderr, "zorvane-sim: %s\nTry 'zorvane-sim --help'.\n",
-                         command.error.c_str());
-            return 2;
-        case CommandLine::Action::Run:
-            break;
-    }
-    InstallStopHandlers();
-    return Run(command.options);
+    Options options;
+    if (const auto status = ParseCommandLine(argc, argv, options)) return *status;
+    return Run(options);
 }

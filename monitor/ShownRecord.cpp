@@ -1,0 +1,59 @@
+#include "ShownRecord.h"
+
+#include <cerrno>
+#include <cstring>
+#include <utility>
+
+namespace zorvane {
+
+namespace {
+
+const char* CzechWhy(int error) {
+    switch (error) {
+        case ENOSPC:
+            return "disk je plný";
+        case EDQUOT:  // the record's own limit, unless the system has quotas
+            return "vyčerpán limit velikosti záznamu (nebo disková kvóta)";
+        case EROFS:
+            return "disk je jen pro čtení";
+        case EACCES:
+        case EPERM:
+            return "přístup odepřen";
+        case ENOTDIR:
+            return "část cesty není složka";
+        case ENOENT:
+            return "složka neexistuje";
+        case EIO:
+            return "chyba disku";
+        default:
+            return "zápis selhal";
+    }
+}
+
+}  // namespace
+
+std::string CzechRecordTrouble(const RecordStatus& status) {
+    if (status.writing) return {};
+    std::string text =
+        "Záznam se nedaří zapisovat do " + status.path + ": " + CzechWhy(status.error);
+    // The system's own words are English; its name for the error is not a sentence.
+    if (const char* name = status.error != 0 ? ::strerrorname_np(status.error) : nullptr)
+        text += std::string(" (") + name + ")";
+    return text;
+}
+
+ShownRecord::ShownRecord(RecordSettings settings, const RunInfo& run, LampCaptions captions,
+                         TroubleListener onTrouble)
+    : record_(std::move(settings), run, std::move(captions),
+              [onTrouble = std::move(onTrouble)](const RecordStatus& status) {
+                  onTrouble(CzechRecordTrouble(status));
+              }) {}
+
+void ShownRecord::Shown(const LineEvent& event) {
+    if (event.kind == LineEvent::Kind::Frame)
+        record_.AddFrame(event.frame, event.at.wall);
+    else
+        record_.AddEvent(event.kind, event.at.wall);
+}
+
+}  // namespace zorvane

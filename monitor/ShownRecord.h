@@ -1,0 +1,36 @@
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <string>
+
+#include "LineEvent.h"
+#include "Record.h"
+
+namespace zorvane {
+
+// The monitor's record of what its window shows: every frame shown, the link going down and up,
+// the port going and coming back, each with the time the line core gave it.
+class ShownRecord {
+  public:
+    // Runs on the record's own thread: empty while the record is written, else why it is not,
+    // in Czech for the window.
+    using TroubleListener = std::function<void(const std::string& trouble)>;
+
+    ShownRecord(RecordSettings settings, const RunInfo& run, LampCaptions captions,
+                TroubleListener onTrouble);
+
+    // User-interface thread: the window shows `event` now.
+    void Shown(const LineEvent& event);
+    // Everything so far on the disk, waiting at most `limit`; false when it is not.
+    bool Flush(std::chrono::milliseconds limit) { return record_.Flush(limit); }
+
+  private:
+    Record record_;
+};
+
+// "Záznam se nedaří zapisovat do /home/u/.local/state/zorvane: disk je plný (ENOSPC)"; empty
+// while writing.
+std::string CzechRecordTrouble(const RecordStatus& status);
+
+}  // namespace zorvane
