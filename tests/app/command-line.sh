@@ -18,10 +18,6 @@ status=$?
 [ $status -eq 0 ] && [ "$out" = "zorvane $version" ] ||
     fail "--version: status $status, printed '$out'"
 
-"$bin" --version >/dev/full 2>/dev/null
-status=$?
-[ $status -eq 1 ] || fail "--version into a full device: status $status, expected 1"
-
 for help in --help -h; do
     out=$("$bin" $help)
     status=$?

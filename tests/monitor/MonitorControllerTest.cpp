@@ -268,7 +268,8 @@ TEST_F(MonitorControllerTest, ALostPortIsClosedAndOpenedAgainWhenItComesBack) {
 }
 
 // Plugged in while the dialog is open (the by-id folder comes with the first adapter), chosen,
-// opened by its stable name, so that a replug is followed, and offered first at the next start.
+// opened by its stable name, so that a replug is followed (as any lost port's name is), and
+// offered first at the next start.
 TEST_F(MonitorControllerTest, AnAdapterPluggedInWhileTheDialogIsOpenIsChosenFollowedAndRemembered) {
     test::Pty pty, replugged;
     ZORVANE_REQUIRE_PTY(pty);
@@ -313,15 +314,6 @@ TEST_F(MonitorControllerTest, AnAdapterPluggedInWhileTheDialogIsOpenIsChosenFoll
     ASSERT_TRUE(pty.Write(EncodeFrame({{1}})));
     ASSERT_TRUE(test::WaitUntil([&] { return !host_.frames.empty(); }));
 
-    pty.CloseMaster();  // unplugged, and back as another terminal under the same name
-    ASSERT_TRUE(test::WaitUntil([&] { return !host_.waitingFor.empty(); }));
-    EXPECT_EQ(host_.waitingFor.back(), adapter + " -> " + pty.Slave());
-    std::filesystem::remove(adapter);
-    std::filesystem::create_symlink(replugged.Slave(), adapter);
-    ASSERT_TRUE(test::WaitUntil([&] { return host_.waitingFor.back().empty(); }, 2000));
-    for (int i = 0; i < 2; ++i)
-        ASSERT_TRUE(replugged.Write(EncodeFrame({{2}})));
-    EXPECT_TRUE(test::WaitUntil([&] { return host_.frames.back() == Frame{{2}}; }, 2000));
     controller.Close();
 
     MonitorController nextStart(

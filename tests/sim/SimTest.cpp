@@ -167,7 +167,7 @@ TEST(SimLink, ServesFramesUnderThePortNameAndLeavesOtherFilesAlone) {
     EXPECT_EQ(fs::file_size(dir.path + "/COM2"), 4u);
 }
 
-TEST(SimDevice, SendsAt57600OddParityRawAndPutsThePortBack) {
+TEST(SimDevice, SendsAt57600OddParityRawAndPutsThePortBackWhenItsTerminalCloses) {
     const UniqueFd master(::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK));
     if (!master.Valid()) GTEST_SKIP() << "no pseudo-terminals; mount devpts on /dev/pts";
     ASSERT_EQ(::grantpt(master.Get()) | ::unlockpt(master.Get()), 0);
@@ -175,16 +175,22 @@ TEST(SimDevice, SendsAt57600OddParityRawAndPutsThePortBack) {
     const UniqueFd port(::open(slave.c_str(), O_RDWR | O_NOCTTY));
     termios before{}, during{}, after{};
     ::tcgetattr(port.Get(), &before);
-    auto sim = std::async(std::launch::async, RunSim, "--device " + slave + " --frames 400");
+    // Stopped as a closed terminal stops it.
+    const TempDir dir;
+    const std::string read = dir.path + "/read";
+    auto sim = std::async(std::launch::async, RunSim,
+                          "--device " + slave + " & until [ -e " + read +
+                              " ]; do sleep 0.01; done; kill -HUP $!; wait $!");
     std::string bytes;
     char buf[4096];
     for (pollfd p{master.Get(), POLLIN, 0}; bytes.size() < 4800 && ::poll(&p, 1, 5000) > 0;) {
         bytes.append(buf, std::max(0L, ::read(master.Get(), buf, sizeof buf)));
         if (during.c_cflag == 0) ::tcgetattr(port.Get(), &during);  // sent for 0.9 s more
     }
+    std::ofstream{read};
     EXPECT_EQ(sim.get().status, 0);
     ::tcgetattr(port.Get(), &after);
-    EXPECT_EQ(Decode(bytes).size(), 400u);
+    EXPECT_GE(Decode(bytes).size(), 400u);
     EXPECT_EQ(::cfgetospeed(&during), B57600);
     // A pty drops PARENB whatever is asked; the rest sticks.
     EXPECT_EQ(during.c_cflag & (CSIZE | PARODD | CSTOPB | CRTSCTS), CS8 | PARODD);

@@ -86,9 +86,12 @@ class DecodeTool : public testing::Test {
         std::ofstream(dir_ + "/" + name, std::ios::binary) << bytes;
         return dir_ + "/" + name;
     }
-    // The tool run in dir_ to its end, or to Ctrl-C after `seconds` (its own exit status kept).
-    std::string Decode(const std::string& args, const std::string& input = "", double seconds = 0) {
-        const std::string stop = "timeout -s INT --preserve-status " + std::to_string(seconds);
+    // The tool run in dir_ to its end, or to Ctrl-C (or `signal`) after `seconds` (its own exit
+    // status kept).
+    std::string Decode(const std::string& args, const std::string& input = "", double seconds = 0,
+                       const std::string& signal = "INT") {
+        const std::string stop =
+            "timeout -s " + signal + " --preserve-status " + std::to_string(seconds);
         return Shell("cd " + dir_ + " && " + (seconds > 0 ? stop + " " : "") + kDecode + " " +
                      args + " < " + Write("input.bin", input));
     }
@@ -149,13 +152,20 @@ TEST_F(DecodeTool, FileForms) {
     EXPECT_EQ(Decode("--version"), "zorvane-decode " ZORVANE_VERSION "\nexit 0\n");
 }
 
-TEST_F(DecodeTool, OffsetsRunOnAcrossReadChunks) {
-    std::string stream;  // 1.2 MB, more than one read buffer
-    for (int i = 0; i < 100000; ++i)
-        stream += Wire({{0, 0, 0, 0, std::uint8_t(i), 1, 2, 3}});
-    const std::string out = Decode("-", stream);
-    EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 100001);
-    EXPECT_TRUE(out.ends_with("\n1199999 00 00 00 00 9f 01 02 03 " + kDone + "\nexit 0\n"));
+// Ctrl-C, kill and a closed terminal (SSH, say) all end it with status 0 and the port as it was.
+TEST_F(DecodeTool, EveryStopPutsThePortBack) {
+    for (const std::string signal : {"INT", "TERM", "HUP"}) {
+        const zorvane::test::Pty pty;
+        ASSERT_EQ(symlink(pty.Slave().c_str(), (dir_ + "/COM1").c_str()), 0);
+        const termios before = pty.Settings();
+        auto run =
+            std::async(std::launch::async, [&] { return Decode("--device COM1", "", 1, signal); });
+        EXPECT_TRUE(WaitUntil([&] { return !(pty.Settings().c_lflag & ICANON); })) << signal;
+        EXPECT_EQ(run.get(), "exit 0\n") << signal;
+        const termios after = pty.Settings();
+        EXPECT_EQ(std::tie(after.c_lflag, after.c_iflag), std::tie(before.c_lflag, before.c_iflag));
+        std::filesystem::remove(dir_ + "/COM1");
+    }
 }
 
 // A live source's lines come out while it still runs: the writer waits for the first one.

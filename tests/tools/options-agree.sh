@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Every program's options, three times over: what getopt_long accepts (its table in the sources),
 # what --help lists and what the manual page lists, with the same argument names, and the same
-# synopsis in --help and the page. A new option fails here until all three have it.
+# synopsis in --help and the page. A new option fails here until all three have it. And --help
+# and --version fail alike when their text cannot be written.
 # Usage: options-agree.sh SOURCE_DIR BIN_DIR PROGRAM...
 set -u
 src=$1
@@ -96,6 +97,15 @@ differ() {
 for program in "$@"; do
     page=$src/man/$program.1
     help=$("$bin/$program" --help) || fail "$program --help failed"
+    # Said the same way everywhere: a full disk or a closed pipe is a failure, status 1.
+    for asked in --help --version; do
+        "$bin/$program" $asked >/dev/full 2>/dev/null
+        status=$?
+        [ $status -eq 1 ] || fail "$program $asked into a full device: status $status, expected 1"
+        # The reader is gone before anything is written.
+        status=$({ { sleep 0.1; "$bin/$program" $asked 2>/dev/null; echo $? >&3; } | true; } 3>&1)
+        [ "$status" = 1 ] || fail "$program $asked into a closed pipe: status $status, expected 1"
+    done
     [ -n "${sources[$program]:-}" ] || { fail "$program: add its source folder to $0"; continue; }
     from_code=$(accepted "${sources[$program]}")
     from_help=$(help_options "$help")

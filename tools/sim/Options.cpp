@@ -192,7 +192,7 @@ What is sent:
   --replay FILE      send the file's bytes instead, 12 per frame slot, once
   --loop             with --replay: start the file over at its end
 When:
-  --frames N         stop after N frames (default: run until Ctrl-C or SIGTERM)
+  --frames N         stop after N frames (default: until Ctrl-C, SIGTERM or SIGHUP)
   --silence MS/EVERY_MS
                      send nothing for the last MS milliseconds of every EVERY_MS
   -h, --help         this text
