@@ -20,6 +20,7 @@ void LineCore::Read(std::span<const std::uint8_t> bytes, const Moment& at) {
     Decode(bytes, &at);
     fresh_ = fresh_ && bytes.empty();
     NoteSilence(at);
+    TellHealth(at);
     if (!bytes.empty()) return;
     // What comes later crossed the line after this read found nothing.
     if (at.tick > told_.tick) told_ = at;
@@ -64,6 +65,9 @@ void LineCore::Decode(std::span<const std::uint8_t> bytes, const Moment* read) {
 
 void LineCore::Complete(std::uint64_t offset, std::size_t after, const ReceiverState& before,
                         const Moment* read) {
+    // A frame is its twelve bytes; whatever came since the one before belonged to none.
+    health_.skippedBytes += offset + 1 - frameStart_ - kWireFrameBytes;
+    frameStart_ = offset + 1;
     LineEvent frame{LineEvent::Kind::Frame, {}, offset, receiver_.LatestFrame(), before};
     if (read) {
         const Moment crossed = read->After(-kByteTime * static_cast<std::int64_t>(after));
@@ -75,7 +79,31 @@ void LineCore::Complete(std::uint64_t offset, std::size_t after, const ReceiverS
         if (std::exchange(down_, false)) Tell(LineEvent::Kind::LinkUp, frame.at);
         lastFrame_ = frame.at;
     }
+    ++health_.frames;
     Tell(frame);
+}
+
+void LineCore::Finish(const Moment& at) {
+    NoteSilence(at);
+    health_.skippedBytes += offset_ - frameStart_;
+    frameStart_ = offset_;
+    TellHealth(at, /*now=*/true);
+}
+
+LineHealth LineCore::Health() const {
+    LineHealth health = health_;
+    health.checksumErrors = receiver_.ChecksumErrors();
+    return health;
+}
+
+void LineCore::TellHealth(const Moment& at, bool now) {
+    const LineHealth health = Health();
+    const bool due = now || at.tick - healthTold_.tick >= std::chrono::seconds(1);
+    if (!due || health == toldHealth_) return;
+    healthTold_ = at;
+    toldHealth_ = health;
+    for (LineConsumer* consumer : consumers_)
+        consumer->Health(health, at);
 }
 
 void LineCore::NoteSilence(const Moment& now) {

@@ -34,10 +34,18 @@ class LineCore {
     void Read(std::span<const std::uint8_t> bytes);
     void PortLost(const Moment& at);
     void PortBack(const Moment& at);
-    // The reading stops at `at`: a silence that has run its course by then is told.
-    void Finish(const Moment& at) { NoteSilence(at); }
+    // What the port's driver has counted since the port was first opened, or nothing when it
+    // cannot tell; asked of the port at most once a second.
+    void DriverErrors(const std::optional<zorvane::DriverErrors>& counts) {
+        health_.driver = counts;
+    }
+    // The reading stops at `at`: a silence that has run its course by then is told, and bytes of
+    // a frame that never came are skipped.
+    void Finish(const Moment& at);
 
     std::uint64_t Bytes() const { return offset_; }
+    // Since the start: every frame told, every fault.
+    LineHealth Health() const;
 
   private:
     void Decode(std::span<const std::uint8_t> bytes, const Moment* read);
@@ -45,6 +53,8 @@ class LineCore {
     void Complete(std::uint64_t offset, std::size_t after, const ReceiverState& before,
                   const Moment* read);
     void NoteSilence(const Moment& now);
+    // Changes are told at most once a second, unless `now`.
+    void TellHealth(const Moment& at, bool now = false);
     void Tell(LineEvent::Kind kind, const Moment& at);
     void Tell(const LineEvent& event);
 
@@ -54,7 +64,11 @@ class LineCore {
     std::uint64_t offset_ = 0;
     std::optional<Moment> lastFrame_;
     bool down_ = false;
-    Moment told_{};       // the latest time told: nothing is told earlier
+    Moment told_{};                 // the latest time told: nothing is told earlier
+    LineHealth health_;             // but the checksum errors, which the receiver counts
+    std::uint64_t frameStart_ = 0;  // the bytes before it are a frame's or skipped
+    Moment healthTold_{};
+    LineHealth toldHealth_;
     Moment opened_{};     // the port's latest opening
     bool fresh_ = false;  // no bytes read since it: they may have waited from before
 };

@@ -4,6 +4,7 @@
 
 #include "Frame.h"
 #include "FrameReceiver.h"
+#include "LineHealth.h"
 #include "Moment.h"
 
 namespace zorvane {
@@ -30,6 +31,8 @@ class LineConsumer {
     virtual void Event(const LineEvent& event) = 0;
     // A read brought nothing by `at`: nothing happened before it that has not been told.
     virtual void Quiet(const Moment& /*at*/) {}
+    // The line's health as it stands at `at`: when it changed, at most once a second.
+    virtual void Health(const LineHealth& /*health*/, const Moment& /*at*/) {}
     // Every byte as it is decoded, for those that ask (a per-byte trace); `completed`: it ended
     // a frame, whose event follows.
     virtual bool WantsBytes() const { return false; }

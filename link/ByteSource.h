@@ -2,7 +2,10 @@
 
 #include <chrono>
 #include <cstdint>
+#include <optional>
 #include <span>
+
+#include "LineHealth.h"
 
 namespace zorvane {
 
@@ -18,6 +21,9 @@ class ByteSource {
     // that cannot tell returns at once. The reader waits here while its frames are shown, so the
     // window's thread need not wake it when it is done.
     virtual void AwaitBytes(std::chrono::milliseconds limit) { (void)limit; }
+    // What the driver counted of the line's faults since the source was first opened; nothing
+    // when it cannot tell.
+    virtual std::optional<DriverErrors> ErrorCounts() { return std::nullopt; }
 };
 
 }  // namespace zorvane

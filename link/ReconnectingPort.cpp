@@ -1,5 +1,7 @@
 #include "ReconnectingPort.h"
 
+#include <algorithm>
+
 #include "PortName.h"
 
 namespace zorvane {
@@ -9,7 +11,9 @@ ReconnectingPort::ReconnectingPort(std::string path, std::unique_ptr<SerialPort>
     : path_(std::move(path)),
       port_(std::move(opened)),
       listener_(std::move(listener)),
-      consoles_(std::move(consoles)) {}
+      consoles_(std::move(consoles)) {
+    Opened();
+}
 
 std::span<const std::uint8_t> ReconnectingPort::Read() {
     if (!port_) TryReopen();
@@ -24,9 +28,12 @@ std::span<const std::uint8_t> ReconnectingPort::Read() {
             break;
     }
     // A gone device has no settings left to restore: let the descriptor go now, so the device
-    // node can disappear and come back.
+    // node can disappear and come back. Its counts are as they were last asked for.
     port_->Abandon();
     port_.reset();
+    before_ = ErrorCounts();
+    atOpening_.reset();
+    latest_.reset();
     lastAttempt_ = std::chrono::steady_clock::now();
     if (listener_) listener_(Change::Lost, DescribeDevice(path_));
     return {};
@@ -39,7 +46,27 @@ void ReconnectingPort::TryReopen() {
     SerialOpenResult opened = SerialPort::Open(path_, consoles_);
     if (!opened.port) return;  // still gone, or not ours yet: try again later
     port_ = std::move(opened.port);
+    Opened();
     if (listener_) listener_(Change::Back, DescribeDevice(path_));
+}
+
+void ReconnectingPort::Opened() {
+    atOpening_ = latest_ = port_->ErrorCounts();
+}
+
+std::optional<DriverErrors> ReconnectingPort::ErrorCounts() {
+    if (port_ && atOpening_) latest_ = port_->ErrorCounts().value_or(*latest_);
+    if (!atOpening_) return before_;
+    const auto since = [](std::uint64_t now, std::uint64_t then) {
+        return now - std::min(now, then);
+    };
+    DriverErrors sum = before_.value_or(DriverErrors{});
+    sum.parity += since(latest_->parity, atOpening_->parity);
+    sum.framing += since(latest_->framing, atOpening_->framing);
+    sum.overrun += since(latest_->overrun, atOpening_->overrun);
+    sum.bufferOverrun += since(latest_->bufferOverrun, atOpening_->bufferOverrun);
+    sum.breaks += since(latest_->breaks, atOpening_->breaks);
+    return sum;
 }
 
 }  // namespace zorvane

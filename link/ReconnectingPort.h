@@ -30,15 +30,21 @@ class ReconnectingPort final : public ByteSource {
     void AwaitBytes(std::chrono::milliseconds limit) override {
         if (port_) port_->AwaitBytes(limit);
     }
+    // Summed over every time the device was opened: a replugged adapter starts counting afresh.
+    std::optional<DriverErrors> ErrorCounts() override;
 
   private:
     void TryReopen();
+    void Opened();
 
     std::string path_;
     std::unique_ptr<SerialPort> port_;
     Listener listener_;
     std::vector<dev_t> consoles_;
     std::chrono::steady_clock::time_point lastAttempt_{};
+    std::optional<DriverErrors> atOpening_;  // the open device's counts when it was opened
+    std::optional<DriverErrors> latest_;     // and when they were last asked for
+    std::optional<DriverErrors> before_;     // of the devices opened before it
 };
 
 }  // namespace zorvane

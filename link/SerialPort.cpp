@@ -1,6 +1,7 @@
 #include "SerialPort.h"
 
 #include <fcntl.h>
+#include <linux/serial.h>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
@@ -140,6 +141,15 @@ void SerialPort::AwaitBytes(std::chrono::milliseconds limit) const {
     pollfd p{fd_.Get(), POLLIN, 0};
     // Interrupted, failed or timed out, the read that follows finds out what holds.
     (void)::poll(&p, 1, static_cast<int>(limit.count()));
+}
+
+std::optional<DriverErrors> SerialPort::ErrorCounts() const {
+    serial_icounter_struct counts{};
+    // ENOTTY or EINVAL: a terminal that counts nothing, such as a pseudo-terminal.
+    if (::ioctl(fd_.Get(), TIOCGICOUNT, &counts) != 0) return std::nullopt;
+    const auto n = [](int count) { return static_cast<std::uint64_t>(std::max(count, 0)); };
+    return DriverErrors{n(counts.parity), n(counts.frame), n(counts.overrun), n(counts.buf_overrun),
+                        n(counts.brk)};
 }
 
 void SerialPort::RestoreAndClose() {

@@ -7,10 +7,12 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
+#include "LineHealth.h"
 #include "PortError.h"
 #include "SystemConsole.h"
 #include "UniqueFd.h"
@@ -47,6 +49,9 @@ class SerialPort final {
     ReadResult Read(std::span<const std::uint8_t>& got);
     // Until a read would not wait (bytes, or a device gone), or `limit` passes.
     void AwaitBytes(std::chrono::milliseconds limit) const;
+    // The driver's counts of the line's faults since the device came up; nothing for a port
+    // that keeps none (a pseudo-terminal).
+    std::optional<DriverErrors> ErrorCounts() const;
 
     // Closes without restoring anything: for a device that is gone.
     void Abandon() { fd_.Reset(); }

@@ -25,12 +25,14 @@ void ReaderThread::Batch::Event(const LineEvent& event) {
 }
 
 ReaderThread::ReaderThread(ByteSource& source, std::chrono::milliseconds readTimeout,
-                           LineCore& line, HandOff& handOff, EventHandler show)
+                           LineCore& line, HandOff& handOff, EventHandler show,
+                           HealthHandler showHealth)
     : source_(source),
       readTimeout_(readTimeout),
       line_(line),
       handOff_(handOff),
-      show_(std::move(show)) {
+      show_(std::move(show)),
+      showHealth_(std::move(showHealth)) {
     line_.Add(batch_);
     thread_ = std::jthread([this](std::stop_token stop) { ReadLoop(stop); });
 }
@@ -48,19 +50,27 @@ std::optional<std::chrono::steady_clock::time_point> ReaderThread::LatestFrameTi
 
 void ReaderThread::ReadLoop(std::stop_token stop) {
     YieldOnWakeUp();
+    auto counted = std::chrono::steady_clock::now();
     while (!stop.stop_requested()) {
         const auto started = std::chrono::steady_clock::now();
         batch_.events.clear();
+        batch_.health.reset();
         // The port tells of its loss or return from inside the read.
         const std::span<const std::uint8_t> bytes = source_.Read();
+        // The driver's counts cost a system call: once a second is enough to see them move.
+        if (started - counted >= kDriverCountsInterval) {
+            counted = started;
+            line_.DriverErrors(source_.ErrorCounts());
+        }
         line_.Read(bytes, Moment::Now());
         // While they are shown, wait for the next bytes: the read that follows needs them, and
         // a window done by then need not wake this thread.
-        if (!batch_.events.empty())
+        if (!batch_.Empty())
             handOff_.Call(
                 [this] {
                     for (const LineEvent& event : batch_.events)
                         show_(event);
+                    if (batch_.health && showHealth_) showHealth_(*batch_.health);
                 },
                 [this] { source_.AwaitBytes(readTimeout_); });
         if (!bytes.empty()) continue;

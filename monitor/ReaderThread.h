@@ -22,14 +22,15 @@ namespace zorvane {
 // destructor requests the stop and joins, so the thread never outlives what it uses.
 class ReaderThread {
   public:
-    // Runs on the user-interface thread while the reader waits.
+    // Run on the user-interface thread while the reader waits.
     using EventHandler = std::function<void(const LineEvent& event)>;
+    using HealthHandler = std::function<void(const LineHealth& health)>;
 
     // `readTimeout`: how long the source's read waits for bytes; a read that fails sooner is
     // waited out, so a gone port never makes the loop spin. `line` is this thread's alone from
     // now on (the port tells it of its losses from inside the reads).
     ReaderThread(ByteSource& source, std::chrono::milliseconds readTimeout, LineCore& line,
-                 HandOff& handOff, EventHandler show);
+                 HandOff& handOff, EventHandler show, HealthHandler showHealth = {});
     ReaderThread(const ReaderThread&) = delete;
     ReaderThread& operator=(const ReaderThread&) = delete;
 
@@ -45,7 +46,10 @@ class ReaderThread {
     // What one read made of the line, for one hand-off.
     struct Batch final : LineConsumer {
         void Event(const LineEvent& event) override;
+        void Health(const LineHealth& now, const Moment&) override { health = now; }
+        bool Empty() const { return events.empty() && !health; }
         std::vector<LineEvent> events;
+        std::optional<LineHealth> health;
         std::atomic<std::chrono::steady_clock::rep> latestFrame{0};  // 0: none yet
     };
 
@@ -57,6 +61,7 @@ class ReaderThread {
     LineCore& line_;
     HandOff& handOff_;
     EventHandler show_;
+    HealthHandler showHealth_;
     Batch batch_;
     std::mutex mutex_;
     std::condition_variable_any changed_;

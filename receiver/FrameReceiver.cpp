@@ -37,8 +37,12 @@ void FrameReceiver::Feed(std::uint8_t c) {
     // 5. A window that keeps summing over three bytes means second blocks without first ones.
     if (loneSecondBlocks_ >= kLoneSecondBlocksForSilence && CheckSum3(&buffer_[0]))
         plcSilent_ = true;
-    // 6. Complete when C2 has been stored. (Never early on a C2 left from an earlier frame.)
-    if (storedBytes_ >= kSecondBlockEnd) complete_ = true;
+    // 6. Complete when C2 has been stored, whatever it says. (Never early on a C2 left from an
+    //    earlier frame.)
+    if (storedBytes_ >= kSecondBlockEnd) {
+        complete_ = true;
+        if (!CheckSum3(&buffer_[8])) ++checksumErrors_;
+    }
 }
 
 void FrameReceiver::StoreSecondBlock(std::uint8_t c) {
@@ -62,6 +66,7 @@ void FrameReceiver::CheckFirstBlock() {
         plcSilent_ = false;
         return;
     }
+    ++checksumErrors_;
     buffer_[0] = buffer_[5];
     storedBytes_ = 1;
     if (CheckSum3(&buffer_[0])) ++loneSecondBlocks_;  // wraps at 256 like the byte it is
@@ -82,6 +87,7 @@ std::optional<ReceiverState> FrameReceiver::TakeCleanFrame(std::span<const std::
         return std::nullopt;
     std::copy_n(&bytes[1], kFirstBlockEnd, buffer_.begin());
     std::copy_n(&bytes[8], 4, buffer_.begin() + 8);
+    if (!CheckSum3(&buffer_[8])) ++checksumErrors_;
     return ReceiverState{kSecondBlockEnd - 1, true, true, true, false};
 }
 

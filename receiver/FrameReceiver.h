@@ -34,6 +34,9 @@ class FrameReceiver {
     }
     // The data of the latest frame, as far as it has been stored.
     Frame LatestFrame() const;
+    // Blocks whose check byte was wrong so far: first blocks rejected, and second blocks that
+    // completed a frame all the same.
+    std::uint64_t ChecksumErrors() const { return checksumErrors_; }
 
     // Frame-end reset: the buffer and the count of lone second blocks survive.
     void ResetForNextFrame();
@@ -58,6 +61,7 @@ class FrameReceiver {
     bool plcSilent_ = false;             // only second blocks keep arriving
     std::uint8_t loneSecondBlocks_ = 0;  // rejected windows that summed like a second block
     bool complete_ = false;
+    std::uint64_t checksumErrors_ = 0;
 };
 
 struct DecodedByte {

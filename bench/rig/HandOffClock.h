@@ -43,6 +43,7 @@ class HandOffClock final : public ByteSource {
 
     std::span<const std::uint8_t> Read() override;
     void AwaitBytes(std::chrono::milliseconds limit) override { port_->AwaitBytes(limit); }
+    std::optional<DriverErrors> ErrorCounts() override { return port_->ErrorCounts(); }
 
   private:
     std::unique_ptr<ByteSource> port_;

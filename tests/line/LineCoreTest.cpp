@@ -24,6 +24,11 @@ Bytes Frames(int count, int first = 0) {
     return bytes;
 }
 
+Bytes operator+(Bytes a, const Bytes& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
 Bytes Part(const Bytes& bytes, std::size_t from, std::size_t to) {
     return Bytes(bytes.begin() + from, bytes.begin() + to);
 }
@@ -106,6 +111,39 @@ INSTANTIATE_TEST_SUITE_P(
              {{1, Frames(1)}, {20, {}}, {25, Frames(5, 1)}},
              {"frame 1.000@11", "frame 20.000@23", "frame 20.000@35", "frame 20.417@47",
               "frame 22.708@59", "frame 25.000@71"}}));
+
+// A damaged stream, read as a capture, and its counts: frames told, check bytes wrong, bytes of
+// no frame (those of a frame never finished too, once the reading ends).
+TEST(LineHealth, CountsWhatTheLineGotWrong) {
+    const Bytes frame = Frames(1), first(frame.begin(), frame.begin() + 7),
+                second(frame.begin() + 7, frame.end());
+    Bytes badC2 = frame;
+    badC2[11] ^= 0x40;
+    Bytes badC1 = first;
+    badC1[6] ^= 0x40;
+    const struct {
+        const char* what;
+        Bytes stream;
+        std::uint64_t frames, checksum, skipped;
+    } cases[] = {
+        {"clean", Frames(3), 3, 0, 0},
+        {"noise between frames", frame + Bytes{0x11, 0x22, 0x33} + frame, 2, 0, 3},
+        {"noise between the blocks", first + Bytes{0x55} + second, 1, 0, 1},
+        {"a wrong check byte in the second block: shown all the same", badC2, 1, 1, 0},
+        {"a wrong check byte in the first block", badC1, 0, 1, 7},
+        {"a frame cut short", frame + first, 1, 0, 7},
+    };
+    for (const auto& c : cases) {
+        LineCore line;
+        line.Read(c.stream);
+        line.Finish({});
+        const LineHealth health = line.Health();
+        EXPECT_EQ(std::tie(health.frames, health.checksumErrors, health.skippedBytes),
+                  std::tie(c.frames, c.checksum, c.skipped))
+            << c.what;
+        EXPECT_FALSE(health.driver) << "a capture's driver counts are not known, not zero";
+    }
+}
 
 }  // namespace
 }  // namespace zorvane

@@ -25,6 +25,9 @@ constexpr auto kNone = std::string::npos;
 const std::string kDecode = ZORVANE_DECODE;
 const std::string kExample = "\xAA\x01\x02\x03\x04\x05\x0F\xAA\x10\x20\x30\x60";
 const std::string kDone = "rd:1 bfcnt:9 prijem:1 faze2:1 prijem2:1 PLCerr:0";
+// A pseudo-terminal, a file or a pipe: no driver that counts.
+const std::string kNoDriver =
+    "parity n/a, framing n/a, overrun n/a, buffer overrun n/a, breaks n/a";
 
 std::string Wire(const zorvane::Frame& frame) {
     const auto w = zorvane::EncodeFrame(frame);
@@ -141,7 +144,9 @@ TEST_F(DecodeTool, FileForms) {
     Write("names.ini", "IN\nfirst\n");
     EXPECT_EQ(Decode("--changes", kExample + kExample),
               "11" + data + "+1 first +10 +17 +18 +27 +33 +35 +45 +54 +61 +62\n" +
-                  "zorvane-decode: frames 2, changes 1, link drops 0, port losses 0\nexit 0\n");
+                  "zorvane-decode: frames 2, changes 1, link drops 0, port losses 0, checksum "
+                  "errors 0, skipped bytes 0, " +
+                  kNoDriver + "\nexit 0\n");
     const std::string help = Decode("--help", kExample);  // and nothing decoded after it
     EXPECT_TRUE(help.starts_with("Usage: ") && help.ends_with(" > capture.bin\nexit 0\n"));
     const std::string trace = Decode("--trace", kExample);
@@ -277,7 +282,11 @@ TEST_F(DecodeTool, DeviceLeftCookedLogsChangesLinkDropsAndItsLoss) {
               "25 n26: on 0 times, shortest on -, shortest off -, on P\n"
               "26 n25: on 1 times, shortest on -, shortest off -, on P\n"
               "64: on 1 times, shortest on -, shortest off -, on P\n"
-              "zorvane-decode: frames 5, changes 2, link drops 2, port losses 1\nexit 0\n");
+              "line: frames 5, checksum errors 0, skipped bytes 0, " +
+                  kNoDriver +
+                  "\nzorvane-decode: frames 5, changes 2, link drops 2, port losses 1, checksum "
+                  "errors 0, skipped bytes 0, " +
+                  kNoDriver + "\nexit 0\n");
 }
 
 TEST_F(DecodeTool, DumpOfADeviceFollowsTheClock) {
@@ -332,7 +341,11 @@ TEST_F(DecodeTool, DumpOfACaptureIsWhatSigrokAndGtkwaveRead) {
               "1 Čerpadlo: on 1 times, shortest on -, shortest off 4.583 ms, on 40.0 % of 0.008 s\n"
               "2 Posuv X: on 1 times, shortest on 4.583 ms, shortest off -, on 60.0 % of 0.008 s\n"
               "64: on 1 times, shortest on -, shortest off -, on 2.5 % of 0.008 s\n"
-              "zorvane-decode: frames 4, changes 3, link drops 0, port losses 0\nexit 0\n");
+              "line: frames 4, checksum errors 0, skipped bytes 3, " +
+                  kNoDriver +
+                  "\nzorvane-decode: frames 4, changes 3, link drops 0, port losses 0, checksum "
+                  "errors 0, skipped bytes 3, " +
+                  kNoDriver + "\nexit 0\n");
 }
 
 TEST_F(DecodeTool, RecordReadBackShowsTheBouncingContactInStatsAndDump) {

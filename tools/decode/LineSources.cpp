@@ -39,7 +39,10 @@ int ReadAll(int fd, const char* name, LineCore& line, std::string& out) {
                          std::strerror(errno));
             return 1;
         }
-        if (n == 0) return 0;  // every chunk's lines are out already
+        if (n == 0) {  // every chunk's lines are out already
+            line.Finish({});
+            return Flush(out) ? 0 : 1;
+        }
         line.Read(std::span(buffer, static_cast<std::size_t>(n)));
         if (!Flush(out)) return 1;
     }
@@ -65,14 +68,21 @@ int ReadDevice(const std::string& portName, LineCore& line, std::string& out) {
                                   line.PortBack(Moment::Now());
                           });
     line.Start(Moment::Now());
+    auto counted = std::chrono::steady_clock::now();
     while (!stop.Requested()) {
         const auto started = std::chrono::steady_clock::now();
         const auto bytes = port.Read();
+        // The driver's counts cost a system call: once a second is enough to see them move.
+        if (started - counted >= kDriverCountsInterval) {
+            counted = started;
+            line.DriverErrors(port.ErrorCounts());
+        }
         line.Read(bytes, Moment::Now());
         if (!Flush(out)) return 1;
         // A port that is gone fails at once, forever: never read again sooner than a time-out.
         if (bytes.empty()) std::this_thread::sleep_until(started + kReadTimeout);
     }
+    line.DriverErrors(port.ErrorCounts());
     line.Finish(Moment::Now());
     return Flush(out) ? 0 : 1;
 }

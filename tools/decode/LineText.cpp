@@ -43,6 +43,21 @@ std::string ChangeLines::When(const LineEvent& event) const {
     return clocked_ ? LocalTime(event.at.wall) : std::to_string(event.offset);
 }
 
+std::string HealthFields(const LineHealth& health) {
+    const auto driver = [&health](std::uint64_t DriverErrors::*count) {
+        return health.driver ? std::to_string((*health.driver).*count) : std::string("n/a");
+    };
+    return "checksum errors " + std::to_string(health.checksumErrors) + ", skipped bytes " +
+           std::to_string(health.skippedBytes) + ", parity " + driver(&DriverErrors::parity) +
+           ", framing " + driver(&DriverErrors::framing) + ", overrun " +
+           driver(&DriverErrors::overrun) + ", buffer overrun " +
+           driver(&DriverErrors::bufferOverrun) + ", breaks " + driver(&DriverErrors::breaks);
+}
+
+std::string HealthLine(const LineHealth& health) {
+    return "line: frames " + std::to_string(health.frames) + ", " + HealthFields(health) + "\n";
+}
+
 void PortNotes::Event(const LineEvent& event) {
     const bool lost = event.kind == LineEvent::Kind::PortLost;
     if (!lost && event.kind != LineEvent::Kind::PortBack) return;

@@ -4,6 +4,7 @@
 
 #include "ChangeLog.h"
 #include "LineEvent.h"
+#include "LineHealth.h"
 
 namespace zorvane {
 
@@ -46,6 +47,12 @@ class ChangeLines final : public LineConsumer {
     bool clocked_;
     std::string& out_;
 };
+
+// "checksum errors C, skipped bytes S, parity P, framing M, overrun O, buffer overrun B,
+// breaks K", each "n/a" where the port cannot tell.
+std::string HealthFields(const LineHealth& health);
+// --stats's last line: "line: frames F, " and the fields above.
+std::string HealthLine(const LineHealth& health);
 
 // Says on standard error that the port at `path` went away or came back, where no change log
 // tells it.

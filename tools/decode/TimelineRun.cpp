@@ -40,9 +40,9 @@ Timeline& TimelineRun::Get() {
     return *stats_;
 }
 
-int TimelineRun::Finish(int status) {
+int TimelineRun::Finish(int status, const std::string& last) {
     if (status != 0 || !stats_) return status;
-    return WriteOutput(stats_->Report(), report_) ? 0 : 1;
+    return WriteOutput(stats_->Report() + last, report_) ? 0 : 1;
 }
 
 }  // namespace zorvane

@@ -24,9 +24,9 @@ class TimelineRun {
     // Standard output becomes the dump's file; false, said on standard error, when it cannot.
     bool Open();
     Timeline& Get();
-    // After a run that ended with `status`: the statistics where standard output went before.
-    // The exit status.
-    int Finish(int status);
+    // After a run that ended with `status`: the statistics where standard output went before,
+    // ending with `last` (the line's health). The exit status.
+    int Finish(int status, const std::string& last = {});
 
   private:
     const char* vcdPath_;

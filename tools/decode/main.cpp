@@ -323,8 +323,11 @@ int Decode(const Options& opt, const LampCaptions& captions,
             feed->End(line.Bytes());
         status = WriteOutput(out) ? 0 : 1;
     }
-    if (timeline) status = timeline->Finish(status);
-    if (opt.changes) std::fprintf(stderr, "zorvane-decode: %s\n", log.Summary().c_str());
+    const LineHealth health = line.Health();
+    if (timeline) status = timeline->Finish(status, HealthLine(health));
+    if (opt.changes)
+        std::fprintf(stderr, "zorvane-decode: %s, %s\n", log.Summary().c_str(),
+                     HealthFields(health).c_str());
     return status;
 }
 

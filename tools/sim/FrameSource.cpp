@@ -47,6 +47,21 @@ void MaybeCorrupt(std::span<std::uint8_t> bytes, double p, std::mt19937_64& rand
     bytes[random() % bytes.size()] ^= static_cast<std::uint8_t>(1 + random() % 255);
 }
 
+// The faults a receiver can tell, each with its own chance; `frame` grows or shrinks with them.
+void AddFaults(const Faults& f, std::vector<std::uint8_t>& frame, std::mt19937_64& random) {
+    const auto happens = [&random](double p) {
+        return p > 0 && std::bernoulli_distribution(p)(random);
+    };
+    const auto wrong = [&random] { return static_cast<std::uint8_t>(1 + random() % 255); };
+    if (happens(f.check1)) frame[6] += wrong();
+    if (happens(f.check2)) frame[11] += wrong();
+    if (happens(f.noAa)) frame.erase(frame.begin() + (random() % 2 ? 7 : 0));
+    if (happens(f.drop)) frame.erase(frame.begin() + long(random() % frame.size()));
+    if (!happens(f.noise)) return;
+    for (auto n = 1 + random() % 4; n > 0; --n)
+        frame.push_back(static_cast<std::uint8_t>(kBlockStart + wrong()));  // anything but AA
+}
+
 }  // namespace
 
 FrameSource PatternSource(const Options& o) {
@@ -54,10 +69,13 @@ FrameSource PatternSource(const Options& o) {
     const auto framesPerLamp =
         std::max<std::uint64_t>(1, std::llround(nominalRate * kWalkLampSeconds));
     // A fixed seed: runs repeat, so a benchmark fed with random frames measures the same work.
-    return [pattern = o.pattern.value_or(Pattern{}), corrupt = o.corrupt, framesPerLamp,
-            n = std::uint64_t{0}, random = std::mt19937_64{}, wire = WireBytes{}]() mutable {
-        wire = EncodeFrame(PatternFrame(pattern, n++, framesPerLamp, random));
+    return [pattern = o.pattern.value_or(Pattern{}), corrupt = o.corrupt, faults = o.faults,
+            framesPerLamp, n = std::uint64_t{0}, random = std::mt19937_64{},
+            wire = std::vector<std::uint8_t>{}]() mutable {
+        const WireBytes w = EncodeFrame(PatternFrame(pattern, n++, framesPerLamp, random));
+        wire.assign(w.begin(), w.end());
         MaybeCorrupt(wire, corrupt, random);
+        AddFaults(faults, wire, random);
         return std::span<const std::uint8_t>(wire);
     };
 }

@@ -16,21 +16,15 @@ constexpr unsigned kMaxPacketMs = 1000;
 constexpr std::string_view kFixedPrefix = "fixed:";
 
 // The short codes only tell the options apart; -h is the one a user types.
-const option kLongOptions[] = {{"link", required_argument, nullptr, 'l'},
-                               {"stdout", no_argument, nullptr, 's'},
-                               {"device", required_argument, nullptr, 'd'},
-                               {"rate", required_argument, nullptr, 'r'},
-                               {"unpaced", no_argument, nullptr, 'u'},
-                               {"pattern", required_argument, nullptr, 'p'},
-                               {"corrupt", required_argument, nullptr, 'c'},
-                               {"replay", required_argument, nullptr, 'R'},
-                               {"loop", no_argument, nullptr, 'L'},
-                               {"frames", required_argument, nullptr, 'n'},
-                               {"silence", required_argument, nullptr, 'q'},
-                               {"packet-ms", required_argument, nullptr, 'P'},
-                               {"help", no_argument, nullptr, 'h'},
-                               {"version", no_argument, nullptr, 'V'},
-                               {nullptr, 0, nullptr, 0}};
+const option kLongOptions[] = {
+    {"link", required_argument, nullptr, 'l'},      {"stdout", no_argument, nullptr, 's'},
+    {"device", required_argument, nullptr, 'd'},    {"rate", required_argument, nullptr, 'r'},
+    {"unpaced", no_argument, nullptr, 'u'},         {"pattern", required_argument, nullptr, 'p'},
+    {"corrupt", required_argument, nullptr, 'c'},   {"fault", required_argument, nullptr, 'F'},
+    {"replay", required_argument, nullptr, 'R'},    {"loop", no_argument, nullptr, 'L'},
+    {"frames", required_argument, nullptr, 'n'},    {"silence", required_argument, nullptr, 'q'},
+    {"packet-ms", required_argument, nullptr, 'P'}, {"help", no_argument, nullptr, 'h'},
+    {"version", no_argument, nullptr, 'V'},         {nullptr, 0, nullptr, 0}};
 
 template <typename Number>
 bool ParseNumber(std::string_view text, Number& out) {
@@ -66,6 +60,20 @@ std::optional<Silence> ParseSilence(std::string_view text) {
     return Silence{std::chrono::milliseconds(quiet), std::chrono::milliseconds(period)};
 }
 
+// "KIND:P" into the fault of that kind.
+bool ParseFault(std::string_view text, Faults& faults) {
+    const auto colon = text.find(':');
+    const std::string_view kind = text.substr(0, colon);
+    double* rate = kind == "check1"   ? &faults.check1
+                   : kind == "check2" ? &faults.check2
+                   : kind == "no-aa"  ? &faults.noAa
+                   : kind == "drop"   ? &faults.drop
+                   : kind == "noise"  ? &faults.noise
+                                      : nullptr;
+    return rate && colon != std::string_view::npos && ParseNumber(text.substr(colon + 1), *rate) &&
+           *rate >= 0 && *rate <= 1;
+}
+
 // Takes the value of option `code` into `o`; false when the value does not fit.
 bool Apply(int code, std::string_view value, Options& o) {
     switch (code) {
@@ -89,6 +97,8 @@ bool Apply(int code, std::string_view value, Options& o) {
             return o.pattern.has_value();
         case 'c':
             return ParseNumber(value, o.corrupt) && o.corrupt >= 0 && o.corrupt <= 1;
+        case 'F':
+            return ParseFault(value, o.faults);
         case 'R':
             o.replay = value;
             return !value.empty();
@@ -119,12 +129,15 @@ const char* ValidValues(int code) {
             return "walk, count, random or fixed: and 16 hex digits";
         case 'c':
             return "a probability from 0 to 1";
+        case 'F':
+            return "check1, check2, no-aa, drop or noise, a colon and a probability from 0 to 1";
         case 'n':
             return "a whole number from 1 up";
         case 'q':
             return "MS/EVERY_MS, whole milliseconds with 0 < MS < EVERY_MS <= 86400000";
+        case 'P':
+            return "whole milliseconds from 1 to 1000";
     }
-    if (code == 'P') return "whole milliseconds from 1 to 1000";
     return "a path, not empty";  // --link, --device, --replay
 }
 
@@ -134,8 +147,8 @@ std::string CheckCombination(const Options& o) {
     if (o.rate && o.unpaced) return "--rate and --unpaced exclude each other";
     if (o.packet.count() > 0 && o.unpaced) return "--packet-ms and --unpaced exclude each other";
     if (o.loop && o.replay.empty()) return "--loop needs --replay FILE";
-    if (!o.replay.empty() && (o.pattern || o.corrupt > 0))
-        return "--replay sends the file as it is: no --pattern or --corrupt";
+    if (!o.replay.empty() && (o.pattern || o.corrupt > 0 || o.faults.Any()))
+        return "--replay sends the file as it is: no --pattern, --corrupt or --fault";
     return {};
 }
 
@@ -189,6 +202,13 @@ What is sent:
                      random   new random data bytes every frame
                      fixed:HEX16  always the same data: 16 hex digits, D0..D4 E0..E2
   --corrupt P        with probability P (0..1) damage one byte of a frame
+  --fault KIND:P     with probability P (0..1) give a frame a fault the receiver sees;
+                     once for each KIND:
+                       check1  a wrong check byte in the PLC block
+                       check2  a wrong check byte in the RT7720 block
+                       no-aa   one of its two AA bytes missing
+                       drop    one of its bytes missing
+                       noise   1 to 4 bytes of noise (never AA) after it
   --replay FILE      send the file's bytes instead, 12 per frame slot, once
   --loop             with --replay: start the file over at its end
 When:

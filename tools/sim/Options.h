@@ -22,6 +22,16 @@ struct Silence {
     std::chrono::milliseconds period;
 };
 
+// How often a frame has each fault the receiver can see, from 0 to 1.
+struct Faults {
+    double check1 = 0;  // a wrong check byte in the PLC block
+    double check2 = 0;  // a wrong check byte in the RT7720 block
+    double noAa = 0;    // one of the two AA bytes missing
+    double drop = 0;    // one byte missing
+    double noise = 0;   // noise after the frame
+    bool Any() const { return check1 + check2 + noAa + drop + noise > 0; }
+};
+
 struct Options {
     std::string link = "./COM1";
     bool toStdout = false;
@@ -30,6 +40,7 @@ struct Options {
     bool unpaced = false;
     std::optional<Pattern> pattern;  // the walk when not given
     double corrupt = 0.0;
+    Faults faults;
     std::string replay;
     bool loop = false;
     std::uint64_t frames = 0;  // 0: until stopped

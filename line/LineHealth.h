@@ -1,0 +1,41 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+
+namespace zorvane {
+
+// A driver's counts cost a system call: asked once a second, they are seen to move all the same.
+inline constexpr std::chrono::seconds kDriverCountsInterval{1};
+
+// What a serial port's driver counts of a line's faults (TIOCGICOUNT).
+struct DriverErrors {
+    std::uint64_t parity = 0;
+    std::uint64_t framing = 0;
+    std::uint64_t overrun = 0;        // the UART's own buffer overran
+    std::uint64_t bufferOverrun = 0;  // the driver's buffer did: the reader was held up
+    std::uint64_t breaks = 0;
+
+    std::uint64_t Sum() const { return parity + framing + overrun + bufferOverrun + breaks; }
+    bool operator==(const DriverErrors&) const = default;
+};
+
+// How the line itself fared since it was first opened: a noisy cable shows here, a flickering
+// machine does not.
+struct LineHealth {
+    std::uint64_t frames = 0;
+    std::uint64_t checksumErrors = 0;  // blocks whose check byte was wrong
+    std::uint64_t skippedBytes = 0;    // bytes that belonged to no frame
+    // Nothing where the port cannot tell (a pseudo-terminal, a capture, a pipe): never a zero
+    // that pretends.
+    std::optional<DriverErrors> driver;
+
+    // Every fault counted, frames aside.
+    std::uint64_t Faults() const {
+        return checksumErrors + skippedBytes + (driver ? driver->Sum() : 0);
+    }
+    bool operator==(const LineHealth&) const = default;
+};
+
+}  // namespace zorvane
