@@ -1,4 +1,4 @@
-#include "DailyFiles.h"
+#include "RecordParts.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -6,7 +6,9 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <map>
+#include <ctime>
+
+#include "LocalTime.h"
 
 namespace zorvane {
 
@@ -14,103 +16,185 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// mkdir -p, new folders private to the user as the XDG base directories ask.
-int MakeFolder(const fs::path& folder) {
-    fs::path made;
-    for (const auto& part : folder) {
-        made /= part;
-        if (::mkdir(made.c_str(), 0700) != 0 && errno != EEXIST) return errno;
-    }
-    return 0;
-}
+constexpr int kOpenFlags = O_WRONLY | O_APPEND | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY;
 
-// The folder's day files by name, so by date, with their sizes.
-std::map<std::string, std::uint64_t> DayFiles(const fs::path& folder) {
-    std::map<std::string, std::uint64_t> files;
-    std::error_code error;  // an unreadable folder has no day files we could delete
-    for (const auto& entry : fs::directory_iterator(folder, error)) {
-        const std::string name = entry.path().filename().string();
-        if (!DailyFiles::IsDayFileName(name) || !entry.is_regular_file(error)) continue;
-        const auto size = entry.file_size(error);
-        files[name] = error ? 0 : size;
-    }
-    return files;
-}
-
-DailyFiles::Result Fail(int error, fs::path path) {
+RecordParts::Result Fail(int error, fs::path path) {
     return {error, 0, std::move(path)};
+}
+
+bool Matches(std::string_view name, std::string_view form) {
+    if (name.size() != form.size()) return false;
+    for (std::size_t i = 0; i < form.size(); ++i)
+        if (form[i] == 'd' ? name[i] < '0' || name[i] > '9' : name[i] != form[i]) return false;
+    return true;
+}
+
+// "20250314T082653Z.log"
+std::string PartName(RecordParts::Clock::time_point at) {
+    const std::time_t t = RecordParts::Clock::to_time_t(at);
+    std::tm utc{};
+    (void)gmtime_r(&t, &utc);  // fails only past the year 2^31; zeros then
+    char name[32];
+    std::strftime(name, sizeof name, "%Y%m%dT%H%M%SZ.log", &utc);
+    return name;
+}
+
+// The whole lines at the front of `lines` that fit `room`; the first one in any case.
+std::size_t Fitting(std::string_view lines, std::uint64_t room) {
+    std::size_t end = 0;
+    while (end < lines.size()) {
+        const std::size_t stop = lines.find('\n', end);
+        const std::size_t next = stop == std::string_view::npos ? lines.size() : stop + 1;
+        if (next > room && end > 0) break;
+        end = next;
+    }
+    return end;
 }
 
 }  // namespace
 
-bool DailyFiles::IsDayFileName(std::string_view name) {
-    static constexpr std::string_view kForm = "dddd-dd-dd.log";
-    if (name.size() != kForm.size()) return false;
-    for (std::size_t i = 0; i < kForm.size(); ++i)
-        if (kForm[i] == 'd' ? name[i] < '0' || name[i] > '9' : name[i] != kForm[i]) return false;
-    return true;
+bool RecordParts::IsRecordFileName(std::string_view name) {
+    return Matches(name, "ddddddddTddddddZ.log") || Matches(name, "dddd-dd-dd.log");
 }
 
-DailyFiles::Result DailyFiles::Append(std::string_view date, std::string_view text) {
-    if (!fd_.Valid() || date != date_) {
-        if (const Result opened = Open(date); opened.error) return opened;
-    }
-    const fs::path path = folder_ / (date_ + ".log");
-    if (total_ + text.size() > sizeLimit_ && !MakeRoom(text.size())) return Fail(EDQUOT, path);
+RecordParts::Result RecordParts::Append(Clock::time_point hour, std::string_view lines) {
     Result result;
-    while (result.written < text.size()) {
-        const ssize_t n =
-            ::write(fd_.Get(), text.data() + result.written, text.size() - result.written);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            const int error = errno;
-            Close();  // a file that failed once is opened anew: it may have gone or been replaced
-            result.error = error;
-            result.path = path;
-            break;
+    while (result.written < lines.size()) {
+        const std::string_view rest = lines.substr(result.written);
+        // Such a line could never be kept: nothing is deleted for it.
+        if (Fitting(rest, 0) > sizeLimit_) return {EDQUOT, result.written, folder_};
+        if (!fd_.Valid() || hour != hour_ || partSize_ >= PartLimit()) {
+            Result opened = Open(hour, rest);
+            opened.written = result.written;
+            if (opened.error) return opened;
         }
-        result.written += static_cast<std::size_t>(n);
-        total_ += static_cast<std::uint64_t>(n);
+        const std::size_t size = Fitting(rest, PartLimit() - partSize_);
+        const fs::path path = PartPath();
+        if (!MakeRoom(size)) return {EDQUOT, result.written, path};
+        if (const int error = WriteWhole(rest.substr(0, size))) {
+            Close();  // opened anew next time: it may have gone or been replaced
+            return {error, result.written, path};
+        }
+        result.written += size;
     }
     return result;
 }
 
-DailyFiles::Result DailyFiles::Open(std::string_view date) {
+RecordParts::Result RecordParts::Open(Clock::time_point hour, std::string_view lines) {
+    const bool sameHour = !part_.empty() && hour == hour_;
     Close();
-    if (const int error = MakeFolder(folder_)) return Fail(error, folder_);
-    const fs::path path = folder_ / (std::string(date) + ".log");
-    fd_ =
-        UniqueFd(::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY, 0644));
-    if (!fd_.Valid()) return Fail(errno, path);
-    date_ = date;
-    total_ = 0;
-    for (const auto& [name, size] : DayFiles(folder_))
-        total_ += size;
-    return {};
+    if (sameHour && partSize_ < PartLimit()) {
+        const Result reopened = Reopen();
+        if (reopened.error != ENOENT) return reopened;
+    }
+    hour_ = hour;
+    return MakePart(lines);
 }
 
-bool DailyFiles::MakeRoom(std::uint64_t more) {
-    auto files = DayFiles(folder_);
-    const std::string current = date_ + ".log";
+RecordParts::Result RecordParts::Reopen() {
+    fd_ = UniqueFd(::open(PartPath().c_str(), kOpenFlags));
+    return fd_.Valid() ? Result{} : Fail(errno, PartPath());
+}
+
+RecordParts::Result RecordParts::MakePart(std::string_view lines) {
+    part_.clear();
+    if (const int error = MakeFolder()) return Fail(error, folder_);
+    Count();
+    // Named after its first line, and after every part this record made before.
+    using std::chrono::seconds;
+    const auto first = ParseLocalTime(lines.substr(0, lines.find(' ')));
+    Clock::time_point at = std::chrono::floor<seconds>(first.value_or(hour_));
+    if (lastNamed_ != Clock::time_point::min()) at = std::max(at, lastNamed_ + seconds(1));
+    for (int tries = 0; tries < 100; ++tries, at += seconds(1)) {
+        const std::string name = PartName(at);
+        fd_ = UniqueFd(::open((folder_ / name).c_str(), kOpenFlags | O_CREAT | O_EXCL, 0600));
+        const int error = errno;
+        struct stat st {};
+        if (!fd_.Valid() && error == EEXIST && ::lstat((folder_ / name).c_str(), &st) == 0 &&
+            S_ISLNK(st.st_mode))
+            return Fail(ELOOP, folder_ / name);         // not followed, and told
+        if (!fd_.Valid() && error == EEXIST) continue;  // a part of another run's, that second
+        if (!fd_.Valid()) return Fail(error, folder_ / name);
+        part_ = name;
+        lastNamed_ = at;
+        partSize_ = 0;
+        files_[part_] = 0;
+        return {};
+    }
+    return Fail(EEXIST, folder_);
+}
+
+// mkdir -p, new folders private to the user as the XDG base directories ask.
+int RecordParts::MakeFolder() {
+    fs::path made;
+    for (const auto& step : folder_) {
+        made /= step;
+        if (::mkdir(made.c_str(), 0700) != 0 && errno != EEXIST) return errno;
+    }
+    struct stat st {};
+    if (::stat(folder_.c_str(), &st) != 0) return errno;
+    if (!S_ISDIR(st.st_mode)) return ENOTDIR;
+    constexpr mode_t kOthers = S_IRWXG | S_IRWXO;
+    // Ours made private even when an earlier version or the user made it open: failing that, it
+    // is told like any other folder.
+    if (ownFolder_ && (st.st_mode & kOthers) && ::chmod(folder_.c_str(), 0700) == 0)
+        st.st_mode &= ~kOthers;
+    folderShared_ = (st.st_mode & (S_IRGRP | S_IROTH)) != 0;
+    return 0;
+}
+
+void RecordParts::Count() {
+    files_.clear();
     total_ = 0;
-    for (const auto& [name, size] : files)
-        total_ += size;
-    for (const auto& [name, size] : files) {
-        if (total_ + more <= sizeLimit_) break;
-        if (name == current) continue;
+    std::error_code error;  // an unreadable folder has no files we could delete
+    for (fs::directory_iterator i(folder_, error), end; !error && i != end; i.increment(error)) {
+        const std::string name = i->path().filename().string();
+        std::error_code gone;
+        if (!IsRecordFileName(name) || i->symlink_status(gone).type() != fs::file_type::regular)
+            continue;
+        const auto size = i->file_size(gone);
+        files_[name] = gone ? 0 : size;
+        total_ += files_[name];
+    }
+}
+
+bool RecordParts::MakeRoom(std::uint64_t more) {
+    while (total_ + more > sizeLimit_ && !files_.empty() && files_.begin()->first != part_) {
+        const auto oldest = files_.begin();
         std::error_code error;  // one that cannot be deleted is left; the next may be
-        if (fs::remove(folder_ / name, error)) total_ -= size;
+        if (fs::remove(folder_ / oldest->first, error) || !error) total_ -= oldest->second;
+        files_.erase(oldest);
     }
     return total_ + more <= sizeLimit_;
 }
 
-void DailyFiles::Sync() const {
+int RecordParts::WriteWhole(std::string_view lines) {
+    std::size_t done = 0;
+    while (done < lines.size()) {
+        const ssize_t n = ::write(fd_.Get(), lines.data() + done, lines.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            const int error = errno;
+            // A line cut off is taken back; one that cannot be ends its part, so that nothing
+            // is ever written after it.
+            if (done > 0 && ::ftruncate(fd_.Get(), off_t(partSize_)) != 0) part_.clear();
+            return error;
+        }
+        done += std::size_t(n);
+    }
+    partSize_ += done;
+    total_ += done;
+    files_[part_] = partSize_;
+    return 0;
+}
+
+void RecordParts::Sync() const {
     // A failure leaves the data to the kernel's own write-back; a failing disk fails the next
     // write, which is reported.
     if (fd_.Valid()) (void)::fdatasync(fd_.Get());
 }
 
-void DailyFiles::Close() {
+void RecordParts::Close() {
     fd_.Reset();
 }
 
