@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <ctime>
 
 #include "LocalTime.h"
@@ -29,13 +30,18 @@ bool Matches(std::string_view name, std::string_view form) {
     return true;
 }
 
-// "20250314T082653Z.log"
+// "20250314T082653.589Z.log"
 std::string PartName(RecordParts::Clock::time_point at) {
-    const std::time_t t = RecordParts::Clock::to_time_t(at);
+    using namespace std::chrono;
+    const auto seconds = floor<std::chrono::seconds>(at);
+    const std::time_t t = RecordParts::Clock::to_time_t(seconds);
     std::tm utc{};
     (void)gmtime_r(&t, &utc);  // fails only past the year 2^31; zeros then
-    char name[32];
-    std::strftime(name, sizeof name, "%Y%m%dT%H%M%SZ.log", &utc);
+    char time[32];
+    std::strftime(time, sizeof time, "%Y%m%dT%H%M%S", &utc);
+    char name[48];
+    std::snprintf(name, sizeof name, "%s.%03dZ.log", time,
+                  static_cast<int>(duration_cast<milliseconds>(at - seconds).count()));
     return name;
 }
 
@@ -54,7 +60,7 @@ std::size_t Fitting(std::string_view lines, std::uint64_t room) {
 }  // namespace
 
 bool RecordParts::IsRecordFileName(std::string_view name) {
-    return Matches(name, "ddddddddTddddddZ.log") || Matches(name, "dddd-dd-dd.log");
+    return Matches(name, "ddddddddTdddddd.dddZ.log") || Matches(name, "dddd-dd-dd.log");
 }
 
 RecordParts::Result RecordParts::Append(Clock::time_point hour, std::string_view lines) {
@@ -101,11 +107,11 @@ RecordParts::Result RecordParts::MakePart(std::string_view lines) {
     if (const int error = MakeFolder()) return Fail(error, folder_);
     Count();
     // Named after its first line, and after every part this record made before.
-    using std::chrono::seconds;
+    using std::chrono::milliseconds;
     const auto first = ParseLocalTime(lines.substr(0, lines.find(' ')));
-    Clock::time_point at = std::chrono::floor<seconds>(first.value_or(hour_));
-    if (lastNamed_ != Clock::time_point::min()) at = std::max(at, lastNamed_ + seconds(1));
-    for (int tries = 0; tries < 100; ++tries, at += seconds(1)) {
+    Clock::time_point at = std::chrono::floor<milliseconds>(first.value_or(hour_));
+    if (lastNamed_ != Clock::time_point::min()) at = std::max(at, lastNamed_ + milliseconds(1));
+    for (int tries = 0; tries < 100; ++tries, at += milliseconds(1)) {
         const std::string name = PartName(at);
         fd_ = UniqueFd(::open((folder_ / name).c_str(), kOpenFlags | O_CREAT | O_EXCL, 0600));
         const int error = errno;
@@ -113,7 +119,7 @@ RecordParts::Result RecordParts::MakePart(std::string_view lines) {
         if (!fd_.Valid() && error == EEXIST && ::lstat((folder_ / name).c_str(), &st) == 0 &&
             S_ISLNK(st.st_mode))
             return Fail(ELOOP, folder_ / name);         // not followed, and told
-        if (!fd_.Valid() && error == EEXIST) continue;  // a part of another run's, that second
+        if (!fd_.Valid() && error == EEXIST) continue;  // another run's part, that millisecond
         if (!fd_.Valid()) return Fail(error, folder_ / name);
         part_ = name;
         lastNamed_ = at;

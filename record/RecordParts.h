@@ -15,7 +15,7 @@ namespace zorvane {
 
 // The record's files, in one folder: parts, each begun for the hour of its first line and ended
 // when it reaches a tenth of the size limit or its hour is over, named after the UTC time of
-// their first line ("20250314T082653Z.log"), so that their names sort by time. Together with the
+// their first line ("20250314T082653.589Z.log"), so that their names sort by time. Together with the
 // day files of earlier versions ("2025-03-14.log", which sort before them) they are kept under
 // the limit by deleting the oldest first, the current day's included. Only regular files named
 // so are counted or deleted.

@@ -227,7 +227,7 @@ TEST_F(RecordTest, LinksAreNotFollowedAndFoldersOthersCanReadAreToldOrMadePrivat
     fs::permissions(dir_, fs::perms::owner_all | fs::perms::group_read | fs::perms::others_read);
     for (const bool own : {false, true}) {
         RecordParts parts(dir_, 1'000'000, own);
-        const fs::path name = fs::path(dir_) / "20250314T100000Z.log";
+        const fs::path name = fs::path(dir_) / "20250314T100000.000Z.log";
         fs::create_symlink(target, name);
         EXPECT_EQ(parts.Append(hour, line).error, ELOOP);
         EXPECT_EQ(parts.Append(hour, line).path, name);
