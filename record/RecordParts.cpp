@@ -112,22 +112,27 @@ RecordParts::Result RecordParts::MakePart(std::string_view lines) {
     Clock::time_point at = std::chrono::floor<milliseconds>(first.value_or(hour_));
     if (lastNamed_ != Clock::time_point::min()) at = std::max(at, lastNamed_ + milliseconds(1));
     for (int tries = 0; tries < 100; ++tries, at += milliseconds(1)) {
-        const std::string name = PartName(at);
-        fd_ = UniqueFd(::open((folder_ / name).c_str(), kOpenFlags | O_CREAT | O_EXCL, 0600));
-        const int error = errno;
-        struct stat st {};
-        if (!fd_.Valid() && error == EEXIST && ::lstat((folder_ / name).c_str(), &st) == 0 &&
-            S_ISLNK(st.st_mode))
-            return Fail(ELOOP, folder_ / name);         // not followed, and told
-        if (!fd_.Valid() && error == EEXIST) continue;  // another run's part, that millisecond
-        if (!fd_.Valid()) return Fail(error, folder_ / name);
-        part_ = name;
-        lastNamed_ = at;
-        partSize_ = 0;
-        files_[part_] = 0;
-        return {};
+        const Result made = Create(at);
+        if (made.error != EEXIST) return made;  // else another run's part, that millisecond
     }
     return Fail(EEXIST, folder_);
+}
+
+RecordParts::Result RecordParts::Create(Clock::time_point at) {
+    const std::string name = PartName(at);
+    const fs::path path = folder_ / name;
+    fd_ = UniqueFd(::open(path.c_str(), kOpenFlags | O_CREAT | O_EXCL, 0600));
+    if (!fd_.Valid()) {
+        const int error = errno;
+        struct stat st {};
+        const bool link = error == EEXIST && ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+        return Fail(link ? ELOOP : error, path);  // a link is not followed, and told
+    }
+    part_ = name;
+    lastNamed_ = at;
+    partSize_ = 0;
+    files_[part_] = 0;
+    return {};
 }
 
 // mkdir -p, new folders private to the user as the XDG base directories ask.

@@ -15,8 +15,8 @@ namespace zorvane {
 
 // The record's files, in one folder: parts, each begun for the hour of its first line and ended
 // when it reaches a tenth of the size limit or its hour is over, named after the UTC time of
-// their first line ("20250314T082653.589Z.log"), so that their names sort by time. Together with the
-// day files of earlier versions ("2025-03-14.log", which sort before them) they are kept under
+// their first line ("20250314T082653.589Z.log"), so that their names sort by time. Together with
+// the day files of earlier versions ("2025-03-14.log", which sort before them) they are kept under
 // the limit by deleting the oldest first, the current day's included. Only regular files named
 // so are counted or deleted.
 //
@@ -59,6 +59,7 @@ class RecordParts {
     Result Open(Clock::time_point hour, std::string_view lines);
     Result Reopen();
     Result MakePart(std::string_view lines);
+    Result Create(Clock::time_point at);
     int MakeFolder();
     void Count();
     // Deletes the oldest other files until `more` bytes fit; false when they cannot.

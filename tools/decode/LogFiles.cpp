@@ -85,21 +85,20 @@ bool FindLogs(const std::vector<std::string>& paths, std::vector<LogFile>& logs)
 }
 
 std::optional<RunInfo> FirstRun(const std::vector<LogFile>& logs, TextLines& input) {
-    if (logs.empty()) return std::nullopt;
-    std::optional<TextLines::Line> first;
-    UniqueFd fd;
-    std::optional<TextLines> file;
-    if (logs.front().path == "-") {
-        first = input.Peek();
-    } else {
-        fd = UniqueFd(::open(logs.front().path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
-        if (fd.Valid()) first = file.emplace(fd.Get()).Next();
-    }
     LogLine line;
-    if (!first || ParseLogLine(first->text, line) != LogLineRead::Read ||
-        line.kind != LogLine::Kind::RecordStart)
-        return std::nullopt;
-    return line.run;
+    const auto start = [&line](const std::optional<TextLines::Line>& read) {
+        return read && ParseLogLine(read->text, line) == LogLineRead::Read &&
+               line.kind == LogLine::Kind::RecordStart;
+    };
+    if (logs.empty()) return std::nullopt;
+    if (logs.front().path == "-")
+        return start(input.Peek()) ? std::optional(line.run) : std::nullopt;
+    // A part the size limit left may begin inside a run: the first run it tells of.
+    const UniqueFd fd(::open(logs.front().path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
+    TextLines lines(fd.Get());
+    for (std::optional<TextLines::Line> read; fd.Valid() && (read = lines.Next());)
+        if (start(read)) return line.run;
+    return std::nullopt;
 }
 
 }  // namespace zorvane

@@ -22,8 +22,8 @@ struct LogFile {
 // when a path cannot be read.
 bool FindLogs(const std::vector<std::string>& paths, std::vector<LogFile>& logs);
 
-// The run the first of `logs` begins with, when its first line is a record-start; `input` reads
-// standard input, which is peeked at and left to be read.
+// The first run that the first of `logs` tells of with a record-start line; `input` reads
+// standard input, of which only the first line is peeked at, and left to be read.
 std::optional<RunInfo> FirstRun(const std::vector<LogFile>& logs, TextLines& input);
 
 }  // namespace zorvane
