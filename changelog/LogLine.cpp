@@ -1,7 +1,9 @@
 #include "LogLine.h"
 
 #include <charconv>
+#include <limits>
 
+#include "LineTiming.h"
 #include "LocalTime.h"
 #include "TextAppend.h"
 
@@ -53,6 +55,12 @@ std::optional<Frame> ParseData(std::string_view rest) {
 LogLineRead ParseWhen(std::string_view when, LogLine& line) {
     line.when = when;
     const auto [end, error] = std::from_chars(when.data(), when.data() + when.size(), line.offset);
+    // The time of a byte (ByteTime) must fit too.
+    constexpr std::uint64_t kLongestOffset =
+        std::numeric_limits<std::uint64_t>::max() / (kBitsPerCharacter * 1'000'000);
+    if (error == std::errc::result_out_of_range ||
+        (error == std::errc() && line.offset > kLongestOffset))
+        return LogLineRead::FarTime;
     if (!when.empty() && error == std::errc() && end == when.data() + when.size())
         return LogLineRead::Read;
     line.wall = ParseLocalTime(when);

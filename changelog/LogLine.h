@@ -57,7 +57,7 @@ enum class LogLineRead {
     // Not a line of a change log: another form, a time that is none, cut off and run together
     // with the next line.
     Broken,
-    FarTime,  // of the form, but its time lies out of the clock's range
+    FarTime,  // of the form, but out of the clock's range, or an offset too large to time
 };
 
 // Reads `text` into `line`. A trailing CR or LF is allowed.

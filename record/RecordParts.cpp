@@ -172,8 +172,10 @@ void RecordParts::Count() {
 bool RecordParts::MakeRoom(std::uint64_t more) {
     while (total_ + more > sizeLimit_ && !files_.empty() && files_.begin()->first != part_) {
         const auto oldest = files_.begin();
-        std::error_code error;  // one that cannot be deleted is left; the next may be
-        if (fs::remove(folder_ / oldest->first, error) || !error) total_ -= oldest->second;
+        // One that cannot be deleted is not ours to keep small: it counts no more.
+        std::error_code ignored;
+        fs::remove(folder_ / oldest->first, ignored);
+        total_ -= oldest->second;
         files_.erase(oldest);
     }
     return total_ + more <= sizeLimit_;

@@ -421,8 +421,8 @@ TEST_F(DecodeTool, BrokenLogsAreToldAndNeverTakenAsFrames) {
              "2025-02-30T10:00:00.000+00:00 link-down\n",
          z + "log: line 7 cannot be read; passed over\n" + stats + "exit 0\n"},
         {"far date", run("\n") + "2262-04-12T00:00:00.000+00:00 link-down\n",
-         z + "log: line 6: 2262-04-12T00:00:00.000+00:00 lies out of the times this tool can "
-             "hold (about 1678 to 2262)\nexit 1\n"},
+         z + "log: line 6: 2262-04-12T00:00:00.000+00:00 is out of the range of times this "
+             "tool can hold (the years 1678 to 2262, byte offsets up to 1.6e12)\nexit 1\n"},
     };
     for (const auto& c : cases) {
         Write("log", c.log);

@@ -114,8 +114,8 @@ int LogReader::Line(const std::string& name, std::uint64_t number, std::string_v
     const LogLineRead read = ended ? ParseLogLine(text, line) : LogLineRead::Broken;
     if (read == LogLineRead::FarTime) {
         std::fprintf(stderr,
-                     "zorvane-decode: %s: line %llu: %s lies out of the times this tool can hold "
-                     "(about 1678 to 2262)\n",
+                     "zorvane-decode: %s: line %llu: %s is out of the range of times this tool "
+                     "can hold (the years 1678 to 2262, byte offsets up to 1.6e12)\n",
                      name.c_str(), static_cast<unsigned long long>(number),
                      std::string(line.when).c_str());
         return 1;

@@ -134,7 +134,7 @@ constexpr const char* kUsage =
     "                 later version writes (WHEN some-word ...) are passed over; lines that\n"
     "                 cannot be read (cut off, run together, a time that is none) are passed\n"
     "                 over and counted on standard error; a time out of the years 1678 to\n"
-    "                 2262 ends it with status 1.\n"
+    "                 2262 (or a byte offset past 1.6e12) ends it with status 1.\n"
     "  --trace        one line per input byte instead: OFFSET BYTE STATUS [frame]\n"
     "  -h, --help     this text\n"
     "  --version      the program's version\n"
