@@ -371,16 +371,21 @@ TEST_F(DecodeTool, RecordReadBackCountsWatchedTimeOnlyAndShowsTheBounceInTheDump
               "0.400+01:00 03 00 00 00 00 00 00 00 +2\n" + at + "0.500+01:00 port-lost\n" + at +
               "0.700+01:00 port-back\n" + at + "0.800+01:00 01 00 00 00 00 00 00 00 -2\n" + at +
               "1.010+01:00 record-end\n");
-    const std::string later = "2025-03-14T18:00:";
-    Write("rec/20250314T170000.000Z.log",
-          later + "00.000+01:00" + start + later + "01.000+01:00" + on + later + "05.000+01:00" +
-              off + later + "06.000+01:00" + on + later + "10.000+01:00 record-end\n");
+    // The later run read another names file, whose name holds a tab.
+    const std::string later = "2025-03-14T18:00:", part = "rec/20250314T170000.000Z.log";
+    Write(part, later + "00.000+01:00 record-start names=\"/o\\x09.ini\"\n" + later +
+                    "01.000+01:00" + on + later + "05.000+01:00" + off + later + "06.000+01:00" +
+                    on + later + "10.000+01:00 record-end\n");
     Write("rec/state.ini", "[port]\nlast=COM1\n");
-    const std::string stats =
-        "1 Čerpadlo: on 3 times, shortest on 1.000 ms, shortest off 0.000 ms, on 80.1 % of "
-        "10.610 s watched\nexit 0\n";
+    const std::string stats = "zorvane-decode: " + part +
+                              ": line 1: this run read its names from \"/o\t.ini\"; the "
+                              "lamps keep those of \"" +
+                              dir_ +
+                              "/names.ini\" (--names FILE chooses)\n1 Čerpadlo: on 3 "
+                              "times, shortest on 1.000 ms, shortest off 0.000 ms, on 80.1 % of "
+                              "10.610 s watched\nexit 0\n";
     EXPECT_EQ(Decode("--from-log rec --stats"), stats);
-    EXPECT_EQ(Decode("--stats --from-log rec/20250314T170000.000Z.log rec/2025-03-14.log"), stats);
+    EXPECT_EQ(Decode("--stats --from-log " + part + " rec/2025-03-14.log"), stats);
     EXPECT_EQ(Decode("--from-log rec/2025-03-14.log --vcd out.vcd"), "exit 0\n");
     EXPECT_EQ(Changes(SigrokSees(dir_ + "/out.vcd")),
               AtStart() +
