@@ -22,7 +22,12 @@ std::string LocalTime(std::chrono::system_clock::time_point time) {
     return text;
 }
 
-std::optional<std::chrono::system_clock::time_point> ParseLocalTime(std::string_view text) {
+namespace {
+
+using Millis = std::chrono::sys_time<std::chrono::milliseconds>;
+
+// Four-digit years fit milliseconds many times over, so nothing here can overflow.
+std::optional<Millis> ParseWide(std::string_view text) {
     using namespace std::chrono;
     static constexpr std::string_view kForm = "dddd-dd-ddTdd:dd:dd.ddd+dd:dd";
     if (text.size() != kForm.size()) return std::nullopt;
@@ -42,8 +47,29 @@ std::optional<std::chrono::system_clock::time_point> ParseLocalTime(std::string_
                               day(unsigned(number(8, 2)))};
     if (!date.ok()) return std::nullopt;  // a time of day past its range just runs on
     const minutes offset{(text[23] == '-' ? -1 : 1) * (number(24, 2) * 60 + number(27, 2))};
-    return sys_days(date) + hours(number(11, 2)) + minutes(number(14, 2)) + seconds(number(17, 2)) +
-           milliseconds(number(20, 3)) - offset;
+    return Millis(sys_days(date)) + hours(number(11, 2)) + minutes(number(14, 2)) +
+           seconds(number(17, 2)) + milliseconds(number(20, 3)) - offset;
+}
+
+bool ClockHolds(Millis moment) {
+    using namespace std::chrono;
+    // Cut towards zero, so both bounds lie inside the clock's range.
+    const auto since = moment.time_since_epoch();
+    return since >= duration_cast<milliseconds>(system_clock::duration::min()) &&
+           since <= duration_cast<milliseconds>(system_clock::duration::max());
+}
+
+}  // namespace
+
+std::optional<std::chrono::system_clock::time_point> ParseLocalTime(std::string_view text) {
+    const auto moment = ParseWide(text);
+    if (!moment || !ClockHolds(*moment)) return std::nullopt;
+    return std::chrono::time_point_cast<std::chrono::system_clock::duration>(*moment);
+}
+
+bool IsFarLocalTime(std::string_view text) {
+    const auto moment = ParseWide(text);
+    return moment && !ClockHolds(*moment);
 }
 
 }  // namespace zorvane

@@ -12,7 +12,10 @@ namespace zorvane {
 std::string LocalTime(std::chrono::system_clock::time_point time);
 
 // The moment such a text names (its offset says which zone); nothing unless `text` is exactly
-// that form.
+// that form, names a real day and lies within the clock's range (about 1678 to 2262).
 std::optional<std::chrono::system_clock::time_point> ParseLocalTime(std::string_view text);
+
+// A text of that form, for a real day, that the clock cannot hold.
+bool IsFarLocalTime(std::string_view text);
 
 }  // namespace zorvane

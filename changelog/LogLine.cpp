@@ -1,7 +1,9 @@
 #include "LogLine.h"
 
 #include <charconv>
+#include <limits>
 
+#include "LineTiming.h"
 #include "LocalTime.h"
 #include "TextAppend.h"
 
@@ -50,12 +52,72 @@ std::optional<Frame> ParseData(std::string_view rest) {
     return frame;
 }
 
-bool ParseWhen(std::string_view when, LogLine& line) {
+LogLineRead ParseWhen(std::string_view when, LogLine& line) {
     line.when = when;
     const auto [end, error] = std::from_chars(when.data(), when.data() + when.size(), line.offset);
-    if (!when.empty() && error == std::errc() && end == when.data() + when.size()) return true;
+    // The time of a byte (ByteTime) must fit too.
+    constexpr std::uint64_t kLongestOffset =
+        std::numeric_limits<std::uint64_t>::max() / (kBitsPerCharacter * 1'000'000);
+    if (error == std::errc::result_out_of_range ||
+        (error == std::errc() && line.offset > kLongestOffset))
+        return LogLineRead::FarTime;
+    if (!when.empty() && error == std::errc() && end == when.data() + when.size())
+        return LogLineRead::Read;
     line.wall = ParseLocalTime(when);
-    return line.wall.has_value();
+    if (line.wall) return LogLineRead::Read;
+    return IsFarLocalTime(when) ? LogLineRead::FarTime : LogLineRead::Broken;
+}
+
+// "\"...\"" as AppendQuoted writes it, taken off the front of `text`.
+std::optional<std::string> TakeQuoted(std::string_view& text) {
+    if (!text.starts_with('"')) return std::nullopt;
+    std::string value;
+    for (std::size_t i = 1; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '"') {
+            text.remove_prefix(i + 1);
+            return value;
+        }
+        if (c != '\\' || i + 1 == text.size()) {
+            value += c;
+            continue;
+        }
+        const char escaped = text[++i];
+        const auto byte = escaped == 'x' ? HexByte(text.substr(i + 1, 2)) : std::nullopt;
+        if (escaped == 'x' && !byte) return std::nullopt;
+        value += byte ? char(*byte) : escaped;
+        if (byte) i += 2;
+    }
+    return std::nullopt;  // no closing quote: cut off
+}
+
+// ` key="value"`... after record-start; keys a later version adds are passed over.
+bool ParseRun(std::string_view rest, RunInfo& run) {
+    while (!rest.empty()) {
+        const std::size_t equals = rest.find('=');
+        if (!rest.starts_with(' ') || equals == std::string_view::npos) return false;
+        const std::string_view key = rest.substr(1, equals - 1);
+        rest.remove_prefix(equals + 1);
+        auto value = TakeQuoted(rest);
+        if (!value) return false;
+        if (key == "port") run.port = std::move(*value);
+        if (key == "device") run.device = std::move(*value);
+        if (key == "names") run.names = std::move(*value);
+    }
+    return true;
+}
+
+// Lowercase words joined by hyphens, as every kind of line but a frame's is named.
+bool IsKindWord(std::string_view word) {
+    bool hyphen = false;
+    for (std::size_t i = 0; i < word.size(); ++i) {
+        const char c = word[i];
+        const bool letter = c >= 'a' && c <= 'z';
+        const bool joint = c == '-' && i > 0 && i + 1 < word.size() && word[i - 1] != '-';
+        if (!letter && !joint) return false;
+        hyphen = hyphen || joint;
+    }
+    return hyphen;
 }
 
 bool ParseWhat(std::string_view what, LogLine& line) {
@@ -73,13 +135,25 @@ bool ParseWhat(std::string_view what, LogLine& line) {
         return true;
     }
     const std::string_view word = what.substr(0, what.find(' '));
-    if (word == kStart) line.kind = Kind::RecordStart;
-    if (word == kGap) line.kind = Kind::RecordGap;
-    if (word == kEnd) line.kind = Kind::RecordEnd;
-    return word == kStart || word == kGap || word == kEnd;
+    if (word == kStart) {
+        line.kind = Kind::RecordStart;
+        return ParseRun(what.substr(word.size()), line.run);
+    }
+    line.kind = word == kGap ? Kind::RecordGap : word == kEnd ? Kind::RecordEnd : Kind::Other;
+    return IsKindWord(word);
 }
 
 }  // namespace
+
+std::size_t NextLineInside(std::string_view text) {
+    constexpr std::size_t kTime = 29;  // LocalTime's length
+    for (std::size_t at = 1; at + kTime < text.size(); ++at) {
+        if (text[at + 10] != 'T' || text[at + kTime] != ' ' || text[at - 1] == '=') continue;
+        const std::string_view time = text.substr(at, kTime);
+        if (ParseLocalTime(time) || IsFarLocalTime(time)) return at;
+    }
+    return std::string_view::npos;
+}
 
 void AppendRecordStart(std::string_view when, const RunInfo& run, std::string& out) {
     out += when;
@@ -110,15 +184,18 @@ void AppendRecordEnd(std::string_view when, std::string& out) {
     out += '\n';
 }
 
-std::optional<LogLine> ParseLogLine(std::string_view text) {
+LogLineRead ParseLogLine(std::string_view text, LogLine& line) {
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
         text.remove_suffix(1);
     const std::size_t space = text.find(' ');
-    if (space == std::string_view::npos) return std::nullopt;
-    LogLine line;
-    if (!ParseWhen(text.substr(0, space), line) || !ParseWhat(text.substr(space + 1), line))
-        return std::nullopt;
-    return line;
+    if (space == std::string_view::npos) return LogLineRead::Broken;
+    line = {};
+    if (const LogLineRead when = ParseWhen(text.substr(0, space), line); when != LogLineRead::Read)
+        return when;
+    if (!ParseWhat(text.substr(space + 1), line) ||
+        (line.wall && NextLineInside(text) != std::string_view::npos))
+        return LogLineRead::Broken;
+    return LogLineRead::Read;
 }
 
 }  // namespace zorvane

@@ -38,7 +38,9 @@ void AppendRecordEnd(std::string_view when, std::string& out);
 
 // One line read back.
 struct LogLine {
-    enum class Kind { Frame, Event, RecordStart, RecordGap, RecordEnd };
+    // Other: a well-formed line of a kind this version does not know ("WHEN some-word ..."),
+    // which later versions may write.
+    enum class Kind { Frame, Event, RecordStart, RecordGap, RecordEnd, Other };
 
     Kind kind = Kind::Frame;
     // WHEN: a moment, or a capture's byte offset.
@@ -47,9 +49,23 @@ struct LogLine {
     std::string_view when;                                // as written
     zorvane::Frame frame;                                 // Kind::Frame
     ChangeLog::Event event = ChangeLog::Event::LinkDown;  // Kind::Event
+    RunInfo run;                                          // Kind::RecordStart
 };
 
-// Nothing for a line of another form. A trailing CR or LF is allowed.
-std::optional<LogLine> ParseLogLine(std::string_view line);
+enum class LogLineRead {
+    Read,
+    // Not a line of a change log: another form, a time that is none, cut off and run together
+    // with the next line.
+    Broken,
+    FarTime,  // of the form, but out of the clock's range, or an offset too large to time
+};
+
+// Reads `text` into `line`. A trailing CR or LF is allowed.
+LogLineRead ParseLogLine(std::string_view text, LogLine& line);
+
+// Where the next line begins in `text`, a line that was cut off and run together with it: that
+// line's local time, followed by a space (a time given as a value, after '=', is none); npos
+// when none is there.
+std::size_t NextLineInside(std::string_view text);
 
 }  // namespace zorvane

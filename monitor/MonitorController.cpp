@@ -85,8 +85,9 @@ void MonitorController::OfferAnotherPort(const OpenError& error) {
 void MonitorController::StartRecord(const std::string& port) {
     if (!settings_.RecordOn()) return;
     MonitorView::ShownNames names = view_.NamesShown();
-    RecordSettings where{QFile::encodeName(settings_.RecordFolder()).toStdString(),
-                         settings_.RecordLimitBytes()};
+    const QString folder = settings_.RecordFolder();
+    RecordSettings where{QFile::encodeName(folder).toStdString(), settings_.RecordLimitBytes()};
+    where.ownFolder = folder == UserSettings::DefaultRecordFolder();
     const RunInfo run{port, DescribeDevice(DevicePath(port)), std::move(names.file)};
     record_ = std::make_unique<ShownRecord>(
         std::move(where), run, std::move(names.besideLamps), [this](const std::string& trouble) {

@@ -25,6 +25,8 @@ const char* CzechWhy(int error) {
             return "složka neexistuje";
         case EIO:
             return "chyba disku";
+        case ELOOP:  // never followed: it could lead anywhere
+            return "místo souboru záznamu je symbolický odkaz";
         default:
             return "zápis selhal";
     }
@@ -33,9 +35,12 @@ const char* CzechWhy(int error) {
 }  // namespace
 
 std::string CzechRecordTrouble(const RecordStatus& status) {
-    if (status.writing) return {};
-    std::string text =
-        "Záznam se nedaří zapisovat do " + status.path + ": " + CzechWhy(status.error);
+    std::string text;
+    if (!status.sharedFolder.empty())
+        text = "Složku záznamu " + status.sharedFolder + " mohou číst i ostatní uživatelé";
+    if (status.writing) return text;
+    if (!text.empty()) text += '\n';
+    text += "Záznam se nedaří zapisovat do " + status.path + ": " + CzechWhy(status.error);
     // The system's own words are English; its name for the error is not a sentence.
     if (const char* name = status.error != 0 ? ::strerrorname_np(status.error) : nullptr)
         text += std::string(" (") + name + ")";

@@ -13,8 +13,8 @@ namespace zorvane {
 // the port going and coming back, each with the time the line core gave it.
 class ShownRecord {
   public:
-    // Runs on the record's own thread: empty while the record is written, else why it is not,
-    // in Czech for the window.
+    // Runs on the record's own thread: empty while the record is written to a private folder,
+    // else why it is not and whether others may read it, in Czech for the window.
     using TroubleListener = std::function<void(const std::string& trouble)>;
 
     ShownRecord(RecordSettings settings, const RunInfo& run, LampCaptions captions,
@@ -30,7 +30,7 @@ class ShownRecord {
 };
 
 // "Záznam se nedaří zapisovat do /home/u/.local/state/zorvane: disk je plný (ENOSPC)"; empty
-// while writing.
+// while writing. Before it, when others may read the record's folder, a line that says so.
 std::string CzechRecordTrouble(const RecordStatus& status);
 
 }  // namespace zorvane

@@ -1,13 +1,14 @@
 #include "Record.h"
 
 #include <condition_variable>
+#include <deque>
 #include <mutex>
 #include <optional>
 #include <utility>
 #include <vector>
 
-#include "DailyFiles.h"
 #include "LocalTime.h"
+#include "RecordParts.h"
 
 namespace zorvane {
 
@@ -16,13 +17,15 @@ namespace {
 using Clock = std::chrono::system_clock;
 
 constexpr std::chrono::seconds kWriteInterval{1};
+// Entries formatted at a time: held lines stay compact, and text waiting for a disk stays small.
+constexpr std::size_t kBatch = 1024;
 
+// A frame or an event handed over, as it is held until written: a few dozen bytes.
 struct Entry {
-    enum class Kind : std::uint8_t { Frame, Event };
-    Kind kind;
-    ChangeLog::Event event;
-    Frame frame;
     Clock::time_point at;
+    Frame frame;
+    ChangeLog::Event event;
+    bool isFrame;
 };
 
 // Lines handed over that could not be held.
@@ -37,9 +40,9 @@ struct Dropped {
     }
 };
 
-// Text for the file of one day.
+// Text for the part of one hour.
 struct Chunk {
-    std::string date;
+    Clock::time_point hour;
     std::string text;
 };
 
@@ -48,29 +51,33 @@ struct Chunk {
 struct Record::Shared {
     Shared(RecordSettings settings, LampCaptions captions, StatusListener listener)
         : heldLines(settings.heldLines),
+          folder(settings.folder.string()),
           onStatus(std::move(listener)),
-          files(std::move(settings.folder), settings.sizeLimit),
+          files(std::move(settings.folder), settings.sizeLimit, settings.ownFolder),
           log(std::move(captions)) {}
 
     // Callers' side, under `mutex`.
     void Hand(const Entry& entry);
-    bool Full() const { return queue.size() >= heldLines; }
+    bool Full() const { return held.size() >= heldLines; }
 
     // The writer thread's steps.
     void Run(std::stop_token stop);
     std::uint64_t Wait(std::stop_token stop);
-    void Take();
-    std::string& TextFor(const std::string& when);
-    void WritePending();
+    void WriteAll(bool stopping);
+    bool TakeBatch();
+    std::string& TextFor(Clock::time_point at);
+    bool WritePending();
     void Report(RecordStatus now);
+    std::string SharedFolder() const { return files.FolderShared() ? folder : std::string(); }
     void Settle(std::uint64_t flushAsked);
 
     const std::size_t heldLines;
+    const std::string folder;
 
     mutable std::mutex mutex;
     std::condition_variable_any wake;  // the writer waits on it
     std::condition_variable settledChanged;
-    std::vector<Entry> queue;
+    std::deque<Entry> held;
     Dropped dropped;
     std::optional<Frame> lastFrame;
     bool resync = false;        // lines were dropped: the next frame goes in even when unchanged
@@ -85,9 +92,9 @@ struct Record::Shared {
     StatusListener onStatus;
 
     // The writer thread's alone.
-    DailyFiles files;
+    RecordParts files;
     ChangeLog log;
-    std::vector<Entry> taken;
+    std::vector<Entry> batch;
     std::vector<Chunk> pending;  // formatted, not yet in a file
     std::uint64_t takenUpTo = 0;
 };
@@ -95,7 +102,7 @@ struct Record::Shared {
 void Record::Shared::Hand(const Entry& entry) {
     ++handed;
     if (!Full()) {
-        queue.push_back(entry);
+        held.push_back(entry);
         resync = false;
         return;
     }
@@ -107,16 +114,7 @@ void Record::Shared::Run(std::stop_token stop) {
     for (;;) {
         const std::uint64_t asked = Wait(stop);
         const bool stopping = stop.stop_requested();
-        // What a failed write left goes first: it is older than anything queued since.
-        WritePending();
-        if (pending.empty()) {
-            Take();
-            if (stopping) {
-                const std::string when = LocalTime(Clock::now());
-                AppendRecordEnd(when, TextFor(when));
-            }
-            WritePending();
-        }
+        WriteAll(stopping);
         if (asked != flushDone || stopping) files.Sync();
         Settle(asked);
         if (stopping) break;
@@ -134,43 +132,65 @@ std::uint64_t Record::Shared::Wait(std::stop_token stop) {
     return flushAsked;
 }
 
-void Record::Shared::Take() {
+// What a failed write left goes first: it is older than anything held since. Then the held
+// lines, a batch at a time, until none is left or the disk refuses.
+void Record::Shared::WriteAll(bool stopping) {
+    do {
+        if (!WritePending()) return;
+    } while (TakeBatch());
+    if (!stopping) return;
+    const Clock::time_point now = Clock::now();
+    AppendRecordEnd(LocalTime(now), TextFor(now));
+    (void)WritePending();  // told like any other failure
+}
+
+// Formats the next batch of held lines, and the lines dropped once none is held any more;
+// false when there was nothing.
+bool Record::Shared::TakeBatch() {
     Dropped lost;
     {
         std::lock_guard lock(mutex);
-        taken.swap(queue);
-        lost = std::exchange(dropped, {});
-        takenUpTo = handed;
+        const std::size_t n = std::min(kBatch, held.size());
+        batch.assign(held.begin(), held.begin() + std::ptrdiff_t(n));
+        held.erase(held.begin(), held.begin() + std::ptrdiff_t(n));
+        if (held.empty()) {
+            lost = std::exchange(dropped, {});
+            takenUpTo = handed;
+        }
     }
-    for (const Entry& entry : taken) {
+    for (const Entry& entry : batch) {
         const std::string when = LocalTime(entry.at);
-        if (entry.kind == Entry::Kind::Frame)
-            log.AddFrame(when, entry.frame, TextFor(when));
+        if (entry.isFrame)
+            log.AddFrame(when, entry.frame, TextFor(entry.at));
         else
-            log.AddEvent(when, entry.event, TextFor(when));
+            log.AddEvent(when, entry.event, TextFor(entry.at));
     }
-    taken.clear();
     // Dropped lines came after every held one and before anything handed over since.
-    if (lost.count == 0) return;
-    const std::string from = LocalTime(lost.first);
-    AppendRecordGap(from, LocalTime(lost.last), lost.count, TextFor(from));
+    if (lost.count > 0)
+        AppendRecordGap(LocalTime(lost.first), LocalTime(lost.last), lost.count,
+                        TextFor(lost.first));
+    return !batch.empty() || lost.count > 0;
 }
 
-std::string& Record::Shared::TextFor(const std::string& when) {
-    const std::string date = when.substr(0, 10);
-    if (pending.empty() || pending.back().date != date) pending.push_back({date, {}});
+std::string& Record::Shared::TextFor(Clock::time_point at) {
+    const auto hour = std::chrono::floor<std::chrono::hours>(at);
+    if (pending.empty() || pending.back().hour != hour) pending.push_back({hour, {}});
     return pending.back().text;
 }
 
-void Record::Shared::WritePending() {
+bool Record::Shared::WritePending() {
     while (!pending.empty()) {
         Chunk& chunk = pending.front();
-        const DailyFiles::Result result = files.Append(chunk.date, chunk.text);
+        const RecordParts::Result result = files.Append(chunk.hour, chunk.text);
         chunk.text.erase(0, result.written);
-        if (result.error) return Report({false, result.error, result.path.string(), 0});
+        if (result.error) {
+            Report({false, result.error, result.path.string(), 0, SharedFolder()});
+            return false;
+        }
         pending.erase(pending.begin());
     }
-    Report({});
+    Report({true, 0, {}, 0, SharedFolder()});
+    return true;
 }
 
 void Record::Shared::Report(RecordStatus now) {
@@ -194,8 +214,8 @@ Record::Record(RecordSettings settings, const RunInfo& run, LampCaptions caption
                StatusListener onStatus)
     : shared_(
           std::make_shared<Shared>(std::move(settings), std::move(captions), std::move(onStatus))) {
-    const std::string when = LocalTime(Clock::now());
-    AppendRecordStart(when, run, shared_->TextFor(when));
+    const Clock::time_point now = Clock::now();
+    AppendRecordStart(LocalTime(now), run, shared_->TextFor(now));
     // The thread holds a share of what it uses, so it may outlive this object (see ~Record).
     writer_ = std::jthread([shared = shared_](std::stop_token stop) { shared->Run(stop); });
 }
@@ -220,12 +240,12 @@ void Record::AddFrame(const Frame& frame, Clock::time_point at) {
     // An unchanged frame makes no line, except the first that fits after lines were dropped.
     if (s.lastFrame == frame && !(s.resync && !s.Full())) return;
     s.lastFrame = frame;
-    s.Hand({Entry::Kind::Frame, {}, frame, at});
+    s.Hand({at, frame, {}, true});
 }
 
 void Record::AddEvent(ChangeLog::Event event, Clock::time_point at) {
     std::lock_guard lock(shared_->mutex);
-    shared_->Hand({Entry::Kind::Event, event, {}, at});
+    shared_->Hand({at, {}, event, false});
 }
 
 bool Record::Flush(std::chrono::milliseconds limit) {

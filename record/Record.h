@@ -15,33 +15,35 @@
 namespace zorvane {
 
 struct RecordSettings {
-    std::filesystem::path folder;           // the day files' folder; made when missing
-    std::uint64_t sizeLimit = 200'000'000;  // bytes, all day files of the folder together
+    std::filesystem::path folder;           // the parts' folder; made when missing
+    std::uint64_t sizeLimit = 200'000'000;  // bytes, all parts of the folder together
     // Lines held in memory while the disk does not take them; later ones are dropped and noted.
     std::size_t heldLines = 100'000;
+    bool ownFolder = false;  // the program's own folder, kept private (RecordParts)
 };
 
 // What the record is doing, for the window to tell.
 struct RecordStatus {
     bool writing = true;  // false while lines cannot be written
-    // Why not: the errno of the failed call; EDQUOT when the size limit leaves no room even with
-    // only the current day's file left.
+    // Why not: the errno of the failed call; ELOOP for a symbolic link in place of a part,
+    // EDQUOT for a line longer than the size limit (see RecordParts).
     int error = 0;
     std::string path;  // the folder or file that failed
     // Lines dropped since writing stopped; counted by Status() only, not told to the listener.
     std::uint64_t linesLost = 0;
+    std::string sharedFolder;  // the record's folder when others may read it, else empty
     bool operator==(const RecordStatus&) const = default;
 };
 
-// The monitor's record: the lines of a change log (ChangeLog, LogLine.h) in day files
-// (DailyFiles), written by a thread of its own so that no caller ever waits for a disk.
+// The monitor's record: the lines of a change log (ChangeLog, LogLine.h) in parts
+// (RecordParts), written by a thread of its own so that no caller ever waits for a disk.
 //
 // Callers hand over frames and events with their times. Unchanged frames cost a comparison.
 // The writer thread formats and appends what was handed over at least once a second. While
-// the disk does not take the lines (full, read-only, gone, or slow) they are held, up to
-// `heldLines`; further lines are dropped and counted. The writer retries once a second and, when
-// the disk takes lines again, writes what it held and then a record-gap line for the dropped
-// ones.
+// the disk does not take the lines (full, read-only, gone, or slow) they are held as frames and
+// events, a few dozen bytes each, up to `heldLines`; further lines are dropped and counted. The
+// writer retries once a second and, when the disk takes lines again, writes what it held and
+// then a record-gap line for the dropped ones.
 //
 // Thread safety: AddFrame, AddEvent, Flush and Status may be called from any thread; AddFrame
 // and AddEvent only take a short lock that the writer never holds while it writes. The status

@@ -13,6 +13,34 @@ const QString kRecordOn = QStringLiteral("record/enabled");
 const QString kRecordFolder = QStringLiteral("record/folder");
 const QString kRecordLimit = QStringLiteral("record/limit_mb");
 constexpr std::uint64_t kDefaultRecordLimitMb = 200;
+
+// mkdir -p, new folders private to the user as the XDG base directories ask.
+bool MakePrivateFolder(const QString& folder) {
+    const QFileInfo info(folder);
+    if (info.isDir()) return true;
+    if (info.path() != folder && !MakePrivateFolder(info.path())) return false;
+    return QDir().mkdir(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner) ||
+           QFileInfo(folder).isDir();
+}
+
+// Anything but a plain file (a folder, a FIFO that would block the read) is left alone.
+bool Usable(const QString& file) {
+    const QFileInfo info(file);
+    return !info.exists() || info.isFile();
+}
+
+// What `file` holds under `key`; invalid when nothing usable is there.
+QVariant ValueIn(const QString& file, const QString& key) {
+    if (!Usable(file)) return {};
+    // Lines that do not parse are skipped and the rest is used: one bad line loses no setting.
+    return QSettings(file, QSettings::IniFormat).value(key);
+}
+
+QString PortIn(const QString& file) {
+    const QVariant port = ValueIn(file, kLastPort);
+    return port.typeId() == QMetaType::QString ? port.toString() : QString();
+}
+
 }  // namespace
 
 QString UserSettings::DefaultFile() {
@@ -20,15 +48,25 @@ QString UserSettings::DefaultFile() {
            QStringLiteral("/zorvane/zorvane.conf");
 }
 
-UserSettings::UserSettings(QString file) : file_(std::move(file)) {}
+QString UserSettings::DefaultStateFile() {
+    return DefaultRecordFolder() + QStringLiteral("/state.ini");
+}
+
+UserSettings::UserSettings(QString file, QString stateFile)
+    : file_(std::move(file)), stateFile_(std::move(stateFile)) {}
 
 QString UserSettings::LastPort() const {
-    const QVariant port = Value(kLastPort);
-    return port.typeId() == QMetaType::QString ? port.toString() : QString();
+    const QString remembered = PortIn(stateFile_);
+    return remembered.isEmpty() ? PortIn(file_) : remembered;  // as earlier versions kept it
 }
 
 bool UserSettings::SetLastPort(const QString& port) {
-    return SetValue(kLastPort, port);
+    if (!Usable(stateFile_) || !MakePrivateFolder(QFileInfo(stateFile_).path())) return false;
+    QSettings state(stateFile_, QSettings::IniFormat);
+    state.setValue(kLastPort, port);
+    state.sync();
+    // A format error here is the old content's; the new value is written all the same.
+    return state.status() != QSettings::AccessError;
 }
 
 QString UserSettings::DefaultRecordFolder() {
@@ -59,24 +97,7 @@ std::uint64_t UserSettings::RecordLimitBytes() const {
 }
 
 QVariant UserSettings::Value(const QString& key) const {
-    if (!Usable()) return {};
-    // Lines that do not parse are skipped and the rest is used: one bad line loses no setting.
-    return QSettings(file_, QSettings::IniFormat).value(key);
-}
-
-bool UserSettings::SetValue(const QString& key, const QVariant& value) {
-    if (!Usable()) return false;
-    QSettings settings(file_, QSettings::IniFormat);
-    settings.setValue(key, value);
-    settings.sync();
-    // A format error here is the old content's; the new value is written all the same.
-    return settings.status() != QSettings::AccessError;
-}
-
-bool UserSettings::Usable() const {
-    // Anything but a plain file (a folder, a FIFO that would block the read) is left alone.
-    const QFileInfo info(file_);
-    return !info.exists() || info.isFile();
+    return ValueIn(file_, key);
 }
 
 }  // namespace zorvane

@@ -172,6 +172,13 @@ TEST_F(MonitorControllerTest, OnlyCancelOrEscEndsTheProgramElseTheChosenPortOpen
         {nullptr, [](QWidget& d) { Button(d, "CancelBtn")->click(); }},
         {nullptr, [](QWidget& d) { QTest::keyClick(&d, Qt::Key_Escape); }},
     };
+    // The user's own file, comments and all, is only read; what is remembered goes elsewhere.
+    const QString settings = UserSettings::DefaultFile();
+    const QByteArray own = "; mine\n[record]\nfolder=/data/rec   # big disk\n\n[port]\nlast=COM2\n";
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(settings).path()));
+    QFile file(settings);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(own) == own.size());
+    file.close();
     const WireBytes frame = EncodeFrame({});
     for (const auto& [port, act] : cases) {
         Host host;
@@ -191,6 +198,9 @@ TEST_F(MonitorControllerTest, OnlyCancelOrEscEndsTheProgramElseTheChosenPortOpen
         EXPECT_EQ(opener.asked, port ? Names{port} : Names{}) << port;
         EXPECT_EQ(ends, port ? 0 : 1) << port;
     }
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), own);
+    EXPECT_EQ(UserSettings().LastPort(), "COM4");
     QTimer::singleShot(0, &MonitorController::QuitApplication);
     EXPECT_EQ(QApplication::exec(), 0) << "ending the program is a normal exit";
 }
@@ -327,27 +337,37 @@ TEST_F(MonitorControllerTest, AnAdapterPluggedInWhileTheDialogIsOpenIsChosenFoll
     EXPECT_EQ(ends_, 0);
 }
 
-// A settings file that cannot be used gives the defaults; one that cannot be written loses the
-// change and nothing else. Neither blocks: a FIFO would, if it were read.
-TEST(UserSettings, ABadFileGivesTheDefaultsAndStopsNothing) {
+// A state file that cannot be used gives the defaults (the port the settings file of an earlier
+// version keeps); one that cannot be written loses the change and nothing else. Neither blocks:
+// a FIFO would, if it were read.
+TEST(UserSettings, ABadStateFileGivesTheDefaultsAndStopsNothing) {
     test::TempFolder folder;
     EXPECT_EQ(UserSettings::DefaultFile(),
               qEnvironmentVariable("XDG_CONFIG_HOME") + "/zorvane/zorvane.conf");
-    folder.Write("garbage.conf", "\xff\x01[[=\n\0,\n"s);
-    folder.Write("list.conf", "[port]\nlast=COM2,COM3\n");  // a list where one port belongs
+    EXPECT_EQ(UserSettings::DefaultStateFile(),
+              qEnvironmentVariable("XDG_STATE_HOME") + "/zorvane/state.ini");
+    folder.Write("garbage.ini", "\xff\x01[[=\n\0,\n"s);
+    folder.Write("list.ini", "[port]\nlast=COM2,COM3\n");  // a list where one port belongs
     folder.Write("file", "");
-    ASSERT_TRUE(QDir(QString::fromStdString(folder.Path())).mkdir("folder.conf"));
-    ASSERT_EQ(::mkfifo((folder.Path() + "/fifo.conf").c_str(), 0600), 0);
-    const std::pair<const char*, bool> cases[] = {
-        {"new/zorvane.conf", true}, {"garbage.conf", true},       {"list.conf", true},
-        {"folder.conf", false},     {"file/zorvane.conf", false}, {"fifo.conf", false}};
+    folder.Write("old.conf", "[port]\nlast=COM2\n");
+    ASSERT_TRUE(QDir(QString::fromStdString(folder.Path())).mkdir("folder.ini"));
+    ASSERT_EQ(::mkfifo((folder.Path() + "/fifo.ini").c_str(), 0600), 0);
+    const std::pair<const char*, bool> cases[] = {{"new/state.ini", true},   {"garbage.ini", true},
+                                                  {"list.ini", true},        {"folder.ini", false},
+                                                  {"file/state.ini", false}, {"fifo.ini", false}};
     const QString port = "/dev/serial/by-id/usb-A=B,_C;D-if00";
     for (const auto& [name, writable] : cases) {
-        UserSettings settings(QString::fromStdString(folder.Path() + "/" + name));
-        EXPECT_EQ(settings.LastPort(), "") << name;
+        UserSettings settings(QString::fromStdString(folder.Path() + "/old.conf"),
+                              QString::fromStdString(folder.Path() + "/" + name));
+        EXPECT_EQ(settings.LastPort(), "COM2") << name;
         EXPECT_EQ(settings.SetLastPort(port), writable) << name;
-        EXPECT_EQ(settings.LastPort(), writable ? port : "") << name;
+        EXPECT_EQ(settings.LastPort(), writable ? port : "COM2") << name;
     }
+    using std::filesystem::perms;
+    EXPECT_EQ(std::filesystem::status(folder.Path() + "/new").permissions() &
+                  (perms::group_all | perms::others_all),
+              perms::none)
+        << "private to the user";
 }
 
 // What the user writes under [record] is taken when usable; anything else gives the default: on,

@@ -136,7 +136,7 @@ TEST_F(RecordOfTheWindow, TurnedOffThereIsNone) {
         EXPECT_TRUE(WaitFor([&] { return stack.Tally().Snapshot().shown == 1; }, 5s));
     }
     file.remove();
-    EXPECT_FALSE(QFileInfo::exists(state_));
+    EXPECT_TRUE(Record().empty());
 }
 
 }  // namespace

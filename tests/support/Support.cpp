@@ -73,9 +73,9 @@ void TempFolder::Write(const std::string& name, std::string_view bytes) const {
 
 std::vector<std::string> RecordLines(const QString& folder) {
     std::vector<std::string> lines;
-    // Day files are named by date, so the name order is the time order.
-    for (const QFileInfo& day : QDir(folder).entryInfoList({"*.log"}, QDir::Files, QDir::Name)) {
-        QFile file(day.filePath());
+    // Parts are named after their first line's time, so the name order is the time order.
+    for (const QFileInfo& part : QDir(folder).entryInfoList({"*.log"}, QDir::Files, QDir::Name)) {
+        QFile file(part.filePath());
         if (!file.open(QIODevice::ReadOnly))
             continue;  // then the lines are missing: the test says so
         for (const QByteArray& line : file.readAll().split('\n'))

@@ -62,7 +62,7 @@ inline bool WaitUntil(const std::function<bool()>& done, int ms = 5000) {
     return QTest::qWaitFor(done, ms);
 }
 
-// The lines of the record's day files in `folder`, oldest first.
+// The lines of the record's parts in `folder`, oldest first.
 std::vector<std::string> RecordLines(const QString& folder);
 
 // A program of the test's, killed with the test even when a time-out kills the test.

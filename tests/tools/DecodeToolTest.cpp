@@ -52,6 +52,11 @@ std::string Shell(const std::string& command) {
     return out;
 }
 
+std::string Read(const std::string& path) {
+    std::ifstream in(path);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
 // Skips a case whose third-party tools are missing.
 #define REQUIRE_COMMANDS(commands)                                                              \
     if (std::system("for c in " commands "; do command -v $c || exit 1; done >/dev/null") != 0) \
@@ -213,13 +218,17 @@ TEST_F(DecodeTool, FailuresSayWhatWithoutDecodingAnything) {
         {"--stats --vcd -",
          z + "--stats beside a dump on standard output would spoil it: --vcd FILE" + again},
         {"--from-log x", z + "--from-log goes with --vcd or --stats" + again},
-        {"--stats --from-log x y",
-         z + "--from-log reads no FILE, no --device and makes no --changes" + again},
+        {"--stats --from-log x --changes",
+         z + "--from-log reads no --device and makes no --changes" + again},
+        // An output that is an input, by path or by file, is refused before anything is opened.
+        {"--vcd input.bin input.bin", z + "--vcd input.bin would overwrite an input" + again},
+        {"--from-log ./input.bin --vcd input.bin",
+         z + "--vcd input.bin would overwrite an input" + again},
         {"--vcd /dev/full", z + "cannot write output: No space left on device\nexit 1\n"},
         {"--vcd /nonexistent/x.vcd",
          z + "cannot write /nonexistent/x.vcd: No such file or directory\nexit 1\n"},
         {"--stats --from-log /nonexistent",
-         z + "cannot open /nonexistent: No such file or directory\nexit 1\n"},
+         z + "cannot read /nonexistent: No such file or directory\nexit 1\n"},
         {"--stats --from-log -", z + "standard input is not a change log\nexit 1\n"},
         // COMn as the monitor maps it: ./COM2 here (never /dev/ttyS1 in a test).
         {"--device COM2", z + "cannot open ./COM2 -> nowhere: no such port (No such file or "
@@ -234,9 +243,15 @@ TEST_F(DecodeTool, FailuresSayWhatWithoutDecodingAnything) {
         url("mqtt://h/", "no topic prefix after the host"),
         url("mqtt://h/a/+/b", wild),
         url("mqtt://h/a#", wild),
-        url("mqtt://u:pw@h/p",
-            "a password never goes into the URL: use ZORVANE_MQTT_PASSWORD or "
-            "--mqtt-password-file"),
+        // The password is never repeated.
+        {"--device x --mqtt mqtt://u:pw@h/p",
+         z +
+             "bad --mqtt URL 'mqtt://u@h/p': a password never goes into the URL: use "
+             "ZORVANE_MQTT_PASSWORD or --mqtt-password-file" +
+             again},
+        url("mqtt://h/" + std::string(65523, 'p'),
+            "the prefix is 65523 bytes long; a topic may have 65535, and /lamp/64/name goes "
+            "after it"),
         url("mqtt://[::1]:0/p", "the port must be a number from 1 to 65535"),
         {"--device x --mqtt mqtt://u@h/p --mqtt-password-file /nonexistent",
          z + "cannot read /nonexistent: No such file or directory\nexit 1\n"},
@@ -265,7 +280,7 @@ TEST_F(DecodeTool, DeviceLeftCookedLogsChangesLinkDropsAndItsLoss) {
     // test knows.
     const std::string out =
         std::regex_replace(OnDevice("--changes --stats --names " + Write("names.ini", names)),
-                           std::regex("on [0-9.]+ % of [0-9.]+ s\n"), "on P\n");
+                           std::regex("on [0-9.]+ % of [0-9.]+ s watched\n"), "on P\n");
     const std::regex stamp(
         "(^|\n)(\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\.\\d{3}[+-]\\d\\d:\\d\\d) ");
     std::vector<std::string> stamps;  // in order: a link drop is stamped when it began
@@ -332,15 +347,17 @@ TEST_F(DecodeTool, DumpOfACaptureIsWhatSigrokAndGtkwaveRead) {
     // The --changes lines tell the same, timed by their offsets; the log ends with its last line.
     Decode("--changes >log.txt", capture);  // with the summary at its end
     EXPECT_EQ(Decode("--from-log log.txt --vcd log.vcd"),
-              "zorvane-decode: log.txt: 1 lines are not a change log's; skipped\nexit 0\n");
+              "zorvane-decode: log.txt: line 4 cannot be read; passed over\nexit 0\n");
     EXPECT_EQ(Changes(SigrokSees(dir_ + "/log.vcd")), AtStart() + changes + "#9549\nexit 0\n");
     EXPECT_EQ(Decode("--changes --stats", capture),
               "11 01 00 00 00 00 00 00 00 +1 Čerpadlo\n"
               "26 02 00 00 00 00 00 00 00 -1 Čerpadlo +2 Posuv X\n"
               "50 01 00 00 00 00 00 00 80 +1 Čerpadlo -2 Posuv X +64\n"
-              "1 Čerpadlo: on 1 times, shortest on -, shortest off 4.583 ms, on 40.0 % of 0.008 s\n"
-              "2 Posuv X: on 1 times, shortest on 4.583 ms, shortest off -, on 60.0 % of 0.008 s\n"
-              "64: on 1 times, shortest on -, shortest off -, on 2.5 % of 0.008 s\n"
+              "1 Čerpadlo: on 1 times, shortest on -, shortest off 4.583 ms, on 40.0 % of 0.008 s "
+              "watched\n"
+              "2 Posuv X: on 1 times, shortest on 4.583 ms, shortest off -, on 60.0 % of 0.008 s "
+              "watched\n"
+              "64: on 1 times, shortest on -, shortest off -, on 2.5 % of 0.008 s watched\n"
               "line: frames 4, checksum errors 0, skipped bytes 3, " +
                   kNoDriver +
                   "\nzorvane-decode: frames 4, changes 3, link drops 0, port losses 0, checksum "
@@ -348,30 +365,98 @@ TEST_F(DecodeTool, DumpOfACaptureIsWhatSigrokAndGtkwaveRead) {
                   kNoDriver + "\nexit 0\n");
 }
 
-TEST_F(DecodeTool, RecordReadBackShowsTheBouncingContactInStatsAndDump) {
+// Two runs 8 hours apart, the first with a bouncing contact, lost lines and a lost port: only
+// the time a live line was watched counts, in the order of the runs, however they are given.
+TEST_F(DecodeTool, RecordReadBackCountsWatchedTimeOnlyAndShowsTheBounceInTheDump) {
     REQUIRE_VIEWER_TOOLS();
     Write("names.ini", "IN\n\310erpadlo\n");
-    const std::string at = "2025-03-14T10:00:0";
-    Write("record.log",
-          at + "0.000+01:00 record-start port=\"COM1\" device=\"./COM1\" names=\"\"\n" + at +
-              "0.010+01:00 01 00 00 00 00 00 00 00 +1 Čerpadlo\n" + at +
-              "0.012+01:00 00 00 00 00 00 00 00 00 -1 Čerpadlo\n" + at +
-              "0.015+01:00 01 00 00 00 00 00 00 00 +1 Čerpadlo\n" + at +
-              "0.016+01:00 00 00 00 00 00 00 00 00 -1 Čerpadlo\n" + at +
-              "0.016+01:00 01 00 00 00 00 00 00 00 +1 Čerpadlo\n" + at + "0.150+01:00 link-down\n" +
-              at + "0.200+01:00 record-gap until=" + at + "0.300+01:00 lost=3\n" + at +
-              "0.400+01:00 link-up\n" + at + "0.400+01:00 03 00 00 00 00 00 00 00 +2\n" + at +
-              "0.500+01:00 port-lost\n" + at + "1.010+01:00 record-end\n" +
-              "2025-02-30T10:00:00.000+01:00 link-down\n");  // no such day
-    EXPECT_EQ(Decode("--from-log record.log --vcd out.vcd --stats"),
-              "zorvane-decode: record.log: 1 lines are not a change log's; skipped\n"
-              "1 Čerpadlo: on 2 times, shortest on 1.000 ms, shortest off 0.000 ms, "
-              "on 99.7 % of 1.000 s\n"
-              "2: on 1 times, shortest on -, shortest off -, on 61.0 % of 1.000 s\nexit 0\n");
+    std::filesystem::create_directory(dir_ + "/rec");
+    const std::string at = "2025-03-14T10:00:0",
+                      start = " record-start port=\"COM1\" device=\"d\" names=\"" + dir_ +
+                              "/names.ini\"\n",
+                      on = " 01 00 00 00 00 00 00 00 +1 Čerpadlo\n",
+                      off = " 00 00 00 00 00 00 00 00 -1 Čerpadlo\n";
+    Write("rec/2025-03-14.log",
+          at + "0.000+01:00" + start + at + "0.010+01:00" + on + at + "0.012+01:00" + off + at +
+              "0.015+01:00" + on + at + "0.016+01:00" + off + at + "0.016+01:00" + on + at +
+              "0.150+01:00 link-down\n" + at + "0.200+01:00 record-gap until=" + at +
+              "0.300+01:00 lost=3\n" + at + "0.400+01:00 link-up\n" + at +
+              "0.400+01:00 03 00 00 00 00 00 00 00 +2\n" + at + "0.500+01:00 port-lost\n" + at +
+              "0.700+01:00 port-back\n" + at + "0.800+01:00 01 00 00 00 00 00 00 00 -2\n" + at +
+              "1.010+01:00 record-end\n");
+    // The later run read another names file, whose name holds a tab.
+    const std::string later = "2025-03-14T18:00:", part = "rec/20250314T170000.000Z.log";
+    Write(part, later + "00.000+01:00 record-start names=\"/o\\x09.ini\"\n" + later +
+                    "01.000+01:00" + on + later + "05.000+01:00" + off + later + "06.000+01:00" +
+                    on + later + "10.000+01:00 record-end\n");
+    Write("rec/state.ini", "[port]\nlast=COM1\n");
+    const std::string stats = "zorvane-decode: " + part +
+                              ": line 1: this run read its names from \"/o\t.ini\"; the "
+                              "lamps keep those of \"" +
+                              dir_ +
+                              "/names.ini\" (--names FILE chooses)\n1 Čerpadlo: on 3 "
+                              "times, shortest on 1.000 ms, shortest off 0.000 ms, on 80.1 % of "
+                              "10.610 s watched\nexit 0\n";
+    EXPECT_EQ(Decode("--from-log rec --stats"), stats);
+    EXPECT_EQ(Decode("--stats --from-log " + part + " rec/2025-03-14.log"), stats);
+    EXPECT_EQ(Decode("--from-log rec/2025-03-14.log --vcd out.vcd"), "exit 0\n");
     EXPECT_EQ(Changes(SigrokSees(dir_ + "/out.vcd")),
               AtStart() +
                   "#10000 1! 1a\n#12000 0!\n#15000 1!\n#16000 0!\n#16001 1!\n#150000 0a\n"
-                  "#400000 1\" 1a\n#500000 0b\n#1010000 0a\n#1010001\nexit 0\n");
+                  "#400000 1\" 1a\n#500000 0b\n#700000 1b\n#800000 0\"\n#1010000 0a "
+                  "0b\n#1010001\nexit 0\n");
+}
+
+// Logs that are broken in the ways a full disk, a crash or an editor leave them: what is told,
+// and what the statistics (and a dump, kept whole or not at all) make of them.
+TEST_F(DecodeTool, BrokenLogsAreToldAndNeverTakenAsFrames) {
+    const std::string t = "2025-03-14T10:00:0", start = " record-start port=\"COM1\" names=\"\"",
+                      on = " 01 00 00 00 00 00 00 00 +1", off = " 00 00 00 00 00 00 00 00 -1";
+    const auto run = [&](const std::string& end) {  // 1 s on in 4 s watched
+        return t + "0.000+00:00" + start + end + t + "1.000+00:00" + off + end + t + "2.000+00:00" +
+               on + end + t + "3.000+00:00" + off + end + t + "4.000+00:00 record-end" + end;
+    };
+    const std::string z = "zorvane-decode: ", stats =
+                                                  "1: on 1 times, shortest on 1000.000 ms, "
+                                                  "shortest off -, on 25.0 % of 4.000 s watched\n";
+    const struct {
+        const char* what;
+        std::string log;
+        std::string said;
+    } cases[] = {
+        {"empty", "", z + "log is not a change log\nexit 1\n"},
+        {"CR only", run("\r"), stats + "exit 0\n"},
+        {"CR LF", run("\r\n"), stats + "exit 0\n"},
+        // The next run glued onto a line cut off: the cut line is no frame, the run after it
+        // begins where the one before ended.
+        {"glued", t + "0.000+00:00" + start + "\n" + t + "0.500+00:00 01 00 00" + run("\n"),
+         z + "log: line 2 cannot be read; passed over\n" + stats + "exit 0\n"},
+        {"cut off at the end", run("\n") + t + "5.000+00:00 01 00 00 00 00 00 00 00 +1",
+         z + "log: line 6 cannot be read; passed over\n" + stats + "exit 0\n"},
+        // A later version's kind of line is passed over; a time that is none cannot be read.
+        {"new kind, bad day",
+         run("\n") + t + "5.000+00:00 line-health parity=0\n" +
+             "2025-02-30T10:00:00.000+00:00 link-down\n",
+         z + "log: line 7 cannot be read; passed over\n" + stats + "exit 0\n"},
+        {"far date", run("\n") + "2262-04-12T00:00:00.000+00:00 link-down\n",
+         z + "log: line 6: 2262-04-12T00:00:00.000+00:00 is out of the range of times this "
+             "tool can hold (the years 1678 to 2262, byte offsets up to 1.6e12)\nexit 1\n"},
+    };
+    for (const auto& c : cases) {
+        Write("log", c.log);
+        Write("dump.vcd", "yesterday\n");
+        EXPECT_EQ(Decode("--stats --from-log log --vcd dump.vcd"), c.said) << c.what;
+        const std::string dump = Read(dir_ + "/dump.vcd");
+        EXPECT_TRUE(c.said.ends_with("exit 1\n") ? dump == "yesterday\n"
+                                                 : dump.starts_with("$date 2025-03-14"))
+            << c.what;
+    }
+    EXPECT_EQ(Decode("--stats --from-log /dev/null"),
+              z + "/dev/null is not a change log\nexit 1\n");
+    EXPECT_EQ(Decode("--vcd dump.vcd /"), z + "cannot read /: Is a directory\nexit 1\n");
+    EXPECT_EQ(Read(dir_ + "/dump.vcd"), "yesterday\n");
+    EXPECT_EQ(Shell("ls -A " + dir_), "dump.vcd\ninput.bin\nlog\nexit 0\n")
+        << "nothing left beside";
 }
 
 TEST_F(DecodeTool, DeviceReadsALineBridgedFromTcpBySocat) {
@@ -406,11 +491,6 @@ TEST_F(DecodeTool, DeviceReadsALineBridgedFromTcpBySocat) {
 // --mqtt, against a real broker.
 
 const std::string kMosquitto = "/usr/sbin/mosquitto";
-
-std::string Read(const std::string& path) {
-    std::ifstream in(path);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
 
 // A broker of our own on a free port, its files in `dir`; `listener` adds to its listener.
 class Broker {

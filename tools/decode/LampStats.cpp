@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 namespace zorvane {
 
@@ -21,42 +22,59 @@ std::string Milliseconds(const std::optional<Micros>& span) {
 }  // namespace
 
 void LampStats::Frame(Micros at, const zorvane::Frame& frame, std::string& /*out*/) {
-    const bool first = !first_;
-    if (first) first_ = at;
-    end_ = at;
+    if (!watchedSince_) watchedSince_ = at;
+    const bool first = !std::exchange(lampsKnown_, true);
     for (int n = 1; n <= kLampCount; ++n) {
         Lamp& lamp = lamps_[n - 1];
         const bool on = frame.Lamp(n);
         if (first) {
             lamp.on = on;
+            lamp.seenBegin = false;
             lamp.since = at;
         }
         if (on == lamp.on) continue;
         const Micros span = at - lamp.since;
-        // The first state's span began before anyone looked: it says nothing about its length.
-        if (lamp.changed) KeepShortest(lamp.on ? lamp.shortestOn : lamp.shortestOff, span);
+        if (lamp.seenBegin) KeepShortest(lamp.on ? lamp.shortestOn : lamp.shortestOff, span);
         if (lamp.on) lamp.timeOn += span;
         if (on) ++lamp.ons;
         lamp.on = on;
         lamp.changed = true;
+        lamp.seenBegin = true;
         lamp.since = at;
     }
 }
 
+void LampStats::Port(Micros at, bool open, std::string& /*out*/) {
+    EndWatch(at);
+    if (open) watchedSince_ = at;
+}
+
+void LampStats::Gap(Micros at, std::string& /*out*/) {
+    EndWatch(at);
+}
+
 void LampStats::End(Micros at, std::string& /*out*/) {
-    end_ = std::max(end_, at);
+    EndWatch(at);
+}
+
+void LampStats::EndWatch(Micros at) {
+    if (!watchedSince_) return;
+    for (Lamp& lamp : lamps_)
+        if (lampsKnown_ && lamp.on) lamp.timeOn += std::max(at, lamp.since) - lamp.since;
+    watched_ += std::max(at, *watchedSince_) - *watchedSince_;
+    watchedSince_.reset();
+    lampsKnown_ = false;
 }
 
 std::string LampStats::Report() const {
     std::string report;
-    const Micros whole = first_ ? end_ - *first_ : 0;
     for (int n = 1; n <= kLampCount; ++n) {
         const Lamp& lamp = lamps_[n - 1];
         if (!lamp.changed) continue;
-        const Micros timeOn = lamp.timeOn + (lamp.on ? end_ - lamp.since : 0);
-        char share[64];
-        std::snprintf(share, sizeof share, "on %.1f %% of %.3f s",
-                      whole ? 100.0 * double(timeOn) / double(whole) : 0.0, double(whole) / 1e6);
+        char share[80];
+        std::snprintf(share, sizeof share, "on %.1f %% of %.3f s watched",
+                      watched_ ? 100.0 * double(lamp.timeOn) / double(watched_) : 0.0,
+                      double(watched_) / 1e6);
         report += std::to_string(n) + (captions_[n - 1].empty() ? "" : " " + captions_[n - 1]) +
                   ": on " + std::to_string(lamp.ons) + " times, shortest on " +
                   Milliseconds(lamp.shortestOn) + ", shortest off " +

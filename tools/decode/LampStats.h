@@ -10,18 +10,26 @@
 
 namespace zorvane {
 
-// How each lamp behaved from the first frame to the end: how often it went on, its shortest
-// time on and off, and its share of time on. A contact that bounces goes on often, briefly.
+// How each lamp behaved while the line was watched: how often it went on, its shortest time on
+// and off, and its share of time on. A contact that bounces goes on often, briefly.
+//
+// A watch begins when the port opens (a record's run starts, a lost port is back) or, without
+// that, with a frame, and ends when the port is lost or closed, lines were lost, or the input
+// ends; after lost lines the next frame begins the next. The lamps count as off until a watch's
+// first frame, whose lamps are no change. A state whose beginning or end was not seen (the first
+// frame, the end of a watch) counts in the share but not as a shortest time.
 class LampStats final : public Timeline {
   public:
     explicit LampStats(LampCaptions captions) : captions_(std::move(captions)) {}
 
     void Frame(Micros at, const zorvane::Frame& frame, std::string& out) override;
+    void Port(Micros at, bool open, std::string& out) override;
+    void Gap(Micros at, std::string& out) override;
     void End(Micros at, std::string& out) override;
 
     // One line per lamp that changed, in lamp order:
     //   "13 Kompresor: on 12 times, shortest on 4.583 ms, shortest off 2.291 ms,
-    //    on 37.5 % of 10.203 s"
+    //    on 37.5 % of 10.203 s watched"
     // A time on or off counts as shortest only when it began and ended with a change; "-" when
     // the lamp had none.
     std::string Report() const;
@@ -29,6 +37,7 @@ class LampStats final : public Timeline {
   private:
     struct Lamp {
         bool on = false;
+        bool seenBegin = false;  // the present state began with a change
         bool changed = false;
         Micros since = 0;  // of the present state
         std::uint64_t ons = 0;
@@ -37,10 +46,13 @@ class LampStats final : public Timeline {
         Micros timeOn = 0;  // up to `since`
     };
 
+    void EndWatch(Micros at);
+
     LampCaptions captions_;
     std::array<Lamp, kLampCount> lamps_;
-    std::optional<Micros> first_;
-    Micros end_ = 0;
+    std::optional<Micros> watchedSince_;  // none between watches
+    bool lampsKnown_ = false;             // a frame came in this watch
+    Micros watched_ = 0;                  // of the watches that ended
 };
 
 }  // namespace zorvane

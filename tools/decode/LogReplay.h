@@ -3,8 +3,11 @@
 #include <chrono>
 #include <optional>
 #include <string>
-#include <string_view>
+#include <vector>
 
+#include "LogFiles.h"
+#include "LogLine.h"
+#include "TextLines.h"
 #include "Timeline.h"
 
 namespace zorvane {
@@ -15,20 +18,24 @@ class LogReplay {
   public:
     explicit LogReplay(Timeline& timeline) : timeline_(timeline) {}
 
-    // False, and nothing told, for a line of another form.
-    bool Line(std::string_view text, std::string& out);
+    void Line(const LogLine& line, std::string& out);
     // The latest time told.
     Micros Last() const { return last_; }
 
   private:
     Timeline& timeline_;
     bool begun_ = false;
-    std::optional<std::chrono::system_clock::time_point> zero_;
+    bool running_ = false;  // a record-start without its record-end yet
+    std::optional<std::chrono::sys_time<std::chrono::microseconds>> zero_;
     Micros last_ = 0;
 };
 
-// --from-log: reads the change log at `path` ("-": standard input) into `timeline` to its end,
-// writing what the timeline makes to standard output as it goes. The exit status.
-int ReadLog(const char* path, Timeline& timeline);
+// --from-log: reads `logs` in their order into `timeline` to their end, writing what the
+// timeline makes to standard output as it goes; `input` is standard input. Lines that cannot be
+// read are passed over and counted on standard error; logs without any line that can are an
+// error (`given` names them then), as is a time out of the clock's range. `names`: the names
+// file the lamps are named from, so that a run that read another is told. The exit status.
+int ReadLogs(const std::vector<LogFile>& logs, TextLines& input, Timeline& timeline,
+             const std::optional<std::string>& names, const std::string& given);
 
 }  // namespace zorvane

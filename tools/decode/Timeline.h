@@ -20,6 +20,8 @@ class Timeline {
     virtual void Frame(Micros at, const zorvane::Frame& frame, std::string& out) = 0;
     virtual void LinkDown(Micros /*at*/, std::string& /*out*/) {}
     virtual void Port(Micros /*at*/, bool /*open*/, std::string& /*out*/) {}
+    // Lines were lost from `at` on: what the lamps did is not known until the next frame.
+    virtual void Gap(Micros /*at*/, std::string& /*out*/) {}
     // Nothing happened before `at` that has not been told.
     virtual void Idle(Micros /*at*/, std::string& /*out*/) {}
     // The input ended at `at`.
@@ -46,6 +48,10 @@ class TimelinePair final : public Timeline {
     void Port(Micros at, bool open, std::string& out) override {
         first_.Port(at, open, out);
         second_.Port(at, open, out);
+    }
+    void Gap(Micros at, std::string& out) override {
+        first_.Gap(at, out);
+        second_.Gap(at, out);
     }
     void Idle(Micros at, std::string& out) override {
         first_.Idle(at, out);

@@ -7,6 +7,7 @@ namespace zorvane {
 void TimelineFeed::Start(const Moment& at) {
     start_ = at;
     timeline_.Begin(LocalTime(at.wall));
+    timeline_.Port(0, true, out_);  // the line is watched from here
 }
 
 void TimelineFeed::Event(const LineEvent& event) {

@@ -27,11 +27,18 @@ bool TimelineRun::Open() {
     if (stats_) {
         const int saved = ::dup(STDOUT_FILENO);
         report_ = saved >= 0 ? ::fdopen(saved, "w") : nullptr;
+        if (!report_) {
+            std::fprintf(stderr, "zorvane-decode: cannot write %s: %s\n", vcdPath_,
+                         std::strerror(errno));
+            report_ = stdout;
+            return false;
+        }
     }
-    if (report_ && std::freopen(vcdPath_, "w", stdout)) return true;
-    std::fprintf(stderr, "zorvane-decode: cannot write %s: %s\n", vcdPath_, std::strerror(errno));
-    if (!report_) report_ = stdout;
-    return false;
+    return file_.Open(vcdPath_);
+}
+
+bool TimelineRun::Commit() {
+    return file_.Commit();
 }
 
 Timeline& TimelineRun::Get() {
@@ -41,6 +48,7 @@ Timeline& TimelineRun::Get() {
 }
 
 int TimelineRun::Finish(int status, const std::string& last) {
+    if (status == 0 && !Commit()) status = 1;
     if (status != 0 || !stats_) return status;
     return WriteOutput(stats_->Report() + last, report_) ? 0 : 1;
 }

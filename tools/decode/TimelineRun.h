@@ -6,6 +6,7 @@
 
 #include "ChangeLog.h"
 #include "LampStats.h"
+#include "OutputFile.h"
 #include "Timeline.h"
 #include "VcdWriter.h"
 
@@ -21,11 +22,15 @@ class TimelineRun {
     TimelineRun(const TimelineRun&) = delete;
     TimelineRun& operator=(const TimelineRun&) = delete;
 
-    // Standard output becomes the dump's file; false, said on standard error, when it cannot.
+    // Standard output becomes the dump's file, made beside its target; false, said on standard
+    // error, when it cannot.
     bool Open();
+    // The dump takes its target's place now: a live one, once its port is open.
+    bool Commit();
     Timeline& Get();
-    // After a run that ended with `status`: the statistics where standard output went before,
-    // ending with `last` (the line's health). The exit status.
+    // After a run that ended with `status`: the dump takes its target's place when the run
+    // succeeded, and the statistics, ending with `last` (the line's health), go where standard
+    // output went before. The exit status.
     int Finish(int status, const std::string& last = {});
 
   private:
@@ -33,6 +38,7 @@ class TimelineRun {
     std::optional<VcdWriter> vcd_;
     std::optional<LampStats> stats_;
     std::optional<TimelinePair> both_;
+    OutputFile file_;  // an unfinished dump goes with it
     std::FILE* report_ = stdout;
 };
 

@@ -1,20 +1,26 @@
 // zorvane-decode: decodes the status line the way the monitor does, from a capture or live from a
 // port, and publishes it to an MQTT broker.
+#include <unistd.h>
+
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "ChangeLog.h"
 #include "DeviceCatalogue.h"
 #include "LineCore.h"
 #include "LineSources.h"
 #include "LineText.h"
+#include "LogFiles.h"
 #include "LogReplay.h"
 #include "MqttLine.h"
 #include "NamesFile.h"
+#include "OutputFile.h"
 #include "PortName.h"
 #include "ProgramOptions.h"
 #include "TextAppend.h"
@@ -31,10 +37,9 @@ constexpr const char* kUsage =
     "       zorvane-decode --device PORT [--trace|--changes [--names FILE]]\n"
     "       zorvane-decode --device PORT --mqtt URL [--mqtt-cafile FILE] [--mqtt-password-file "
     "FILE] [--trace|--changes] [--names FILE]\n"
-    "       zorvane-decode --vcd OUT [--stats] [--names FILE] [--device PORT|--from-log "
-    "LOG|FILE|-]\n"
+    "       zorvane-decode --vcd OUT [--stats] [--names FILE] [--device PORT|FILE|-]\n"
     "       zorvane-decode --stats [--changes] [--names FILE] [--device PORT|FILE|-]\n"
-    "       zorvane-decode --stats [--names FILE] --from-log LOG\n"
+    "       zorvane-decode --vcd OUT|--stats [--names FILE] --from-log LOG [LOG]...\n"
     "       zorvane-decode --list\n"
     "Decodes the status line with the same receiver as the monitor: from a capture in FILE or on\n"
     "standard input, or live from the serial port PORT until Ctrl-C; or reads back a change log.\n"
@@ -76,8 +81,9 @@ constexpr const char* kUsage =
     "                 link and port lines come only with --device. At the end a summary goes to\n"
     "                 standard error. Output is UTF-8, a line at a time.\n"
     "  --names FILE   the lamp names for --changes, --vcd, --stats and --mqtt (default:\n"
-    "                 names.ini in the current folder, when there), read as the monitor\n"
-    "                 reads them\n"
+    "                 names.ini in the current folder, when there; with --from-log, the\n"
+    "                 names file that the first log's first record-start names), read as the\n"
+    "                 monitor reads them\n"
     "  --mqtt URL     with --device, publish to an MQTT broker while decoding; standard\n"
     "                 output then has only what --changes or --trace ask for. URL is\n"
     "                 mqtt://[USER@]HOST[:PORT]/PREFIX (port 1883) or mqtts://... (TLS, port\n"
@@ -102,23 +108,33 @@ constexpr const char* kUsage =
     "                 a frame and before the first), port (1 open, 0 lost); timescale 1 us.\n"
     "                 Times come from the clock for --device, from the byte offsets for a\n"
     "                 capture (a byte takes 11 bits at 57600 baud; a capture's link never goes\n"
-    "                 down) and from the lines for --from-log. Written as it goes, so a viewer\n"
-    "                 can reload a growing file. Not with --trace or --changes.\n"
-    "  --stats        at the end, one line per lamp that changed after the first frame:\n"
-    "                   N NAME: on K times, shortest on A ms, shortest off B ms, on P % of T s\n"
+    "                 down) and from the lines for --from-log. Written beside OUT, which it\n"
+    "                 replaces once whole (a live dump once the port is open; it grows\n"
+    "                 there, and a viewer can reload it); a run that fails leaves OUT as it\n"
+    "                 was. OUT may not be one of the inputs. Not with --trace or --changes.\n"
+    "  --stats        at the end, one line per lamp that changed while watched:\n"
+    "                   N NAME: on K times, shortest on A ms, shortest off B ms,\n"
+    "                   on P % of T s watched\n"
     "                 K how often it went on; A and B its shortest time on and off, in\n"
     "                 milliseconds, counting only times that began and ended with a change\n"
-    "                 (- when there is none); P its share of the T seconds from the first frame\n"
-    "                 to the end. A bouncing contact goes on often and briefly. Alone it prints\n"
-    "                 nothing else; with --changes it follows their lines; with --vcd it goes\n"
-    "                 to standard output, so OUT must be a file.\n"
+    "                 (- when there is none); P its share of the T seconds the line was\n"
+    "                 watched: from a frame until the port is lost or closed, lines were\n"
+    "                 lost (record-gap) or the input ends. A bouncing contact goes on often\n"
+    "                 and briefly. Alone it prints nothing else; with --changes it follows\n"
+    "                 their lines; with --vcd it goes to standard output, so OUT must be a\n"
+    "                 file.\n"
     "  --from-log LOG\n"
-    "                 read a change log instead of bytes, with --vcd or --stats: --changes\n"
-    "                 output or the monitor's record (- for standard input). The record adds\n"
-    "                 WHEN record-start port=\"COM1\" device=\"...\" names=\"...\" (a run began:\n"
-    "                 port open, link down), FROM record-gap until=TO lost=N (N lines could\n"
-    "                 not be kept) and WHEN record-end (the run ended: link down, port\n"
-    "                 closed). Other lines are skipped with a warning.\n"
+    "                 read change logs instead of bytes, with --vcd or --stats: LOG and every\n"
+    "                 FILE after it, --changes output or the monitor's record (- for standard\n"
+    "                 input; a folder for the record's files in it), in the order of their\n"
+    "                 first times. The record adds WHEN record-start port=\"COM1\"\n"
+    "                 device=\"...\" names=\"...\" (a run began: port open, link down), FROM\n"
+    "                 record-gap until=TO lost=N (N lines could not be kept) and WHEN\n"
+    "                 record-end (the run ended: link down, port closed). Lines of kinds a\n"
+    "                 later version writes (WHEN some-word ...) are passed over; lines that\n"
+    "                 cannot be read (cut off, run together, a time that is none) are passed\n"
+    "                 over and counted on standard error; a time out of the years 1678 to\n"
+    "                 2262 (or a byte offset past 1.6e12) ends it with status 1.\n"
     "  --trace        one line per input byte instead: OFFSET BYTE STATUS [frame]\n"
     "  -h, --help     this text\n"
     "  --version      the program's version\n"
@@ -138,6 +154,7 @@ struct Options {
     bool stats = false;
     const char* vcd = nullptr;
     const char* fromLog = nullptr;
+    std::vector<std::string> logs;  // every --from-log, and with it every FILE
     const char* device = nullptr;
     const char* names = nullptr;
     const char* path = nullptr;
@@ -148,7 +165,7 @@ struct Options {
 
 // What goes together; empty when it does.
 std::string Combination(const Options& opt, int operands) {
-    if (operands > 1) return "only one FILE may be given";
+    if (operands > 1 && !opt.fromLog) return "only one FILE may be given";
     if (opt.device && opt.path) return "--device reads no FILE";
     if (opt.list && (opt.trace || opt.changes || opt.stats || opt.vcd || opt.fromLog ||
                      opt.device || opt.names || opt.path || opt.mqtt))
@@ -166,8 +183,8 @@ std::string Combination(const Options& opt, int operands) {
     if (opt.stats && opt.vcd && std::string_view(opt.vcd) == "-")
         return "--stats beside a dump on standard output would spoil it: --vcd FILE";
     if (opt.fromLog && !opt.vcd && !opt.stats) return "--from-log goes with --vcd or --stats";
-    if (opt.fromLog && (opt.device || opt.path || opt.changes))
-        return "--from-log reads no FILE, no --device and makes no --changes";
+    if (opt.fromLog && (opt.device || opt.changes))
+        return "--from-log reads no --device and makes no --changes";
     return {};
 }
 
@@ -212,6 +229,7 @@ std::optional<int> Parse(int argc, char** argv, Options& opt) {
                 break;
             case 'f':
                 opt.fromLog = value;
+                opt.logs.emplace_back(value);
                 break;
             case 'm':
                 opt.mqtt = value;
@@ -227,7 +245,9 @@ std::optional<int> Parse(int argc, char** argv, Options& opt) {
     };
     const ReadOptionsResult read = ReadOptions(kProgram, argc, argv, "h", kLong, take);
     if (read.exit) return read.exit;
-    if (read.firstOperand < argc) opt.path = argv[read.firstOperand];
+    for (int i = read.firstOperand; opt.fromLog && i < argc; ++i)
+        opt.logs.emplace_back(argv[i]);
+    if (read.firstOperand < argc && !opt.fromLog) opt.path = argv[read.firstOperand];
     if (const std::string problem = Combination(opt, argc - read.firstOperand); !problem.empty())
         return UsageError(kProgram, problem);
     return std::nullopt;
@@ -281,12 +301,71 @@ int ReadMqttOptions(const Options& opt, std::optional<MqttSettings>& mqtt) {
     return error.status;
 }
 
-// --from-log: a change log read back into a dump or statistics.
-int FromLog(const Options& opt, const LampCaptions& captions) {
-    TimelineRun timeline(opt.vcd, opt.stats, captions);
-    if (!timeline.Open()) return 1;
-    return timeline.Finish(ReadLog(opt.fromLog, timeline.Get()));
+// A dump over one of its own inputs would destroy it: refused before anything is written.
+std::optional<int> RefuseOverwrite(const Options& opt, const std::vector<std::string>& inputs) {
+    if (!opt.vcd || !OutputFile::IsOneOf(opt.vcd, inputs)) return std::nullopt;
+    return UsageError(kProgram, std::string("--vcd ") + opt.vcd + " would overwrite an input");
 }
+
+std::string RealPath(const char* path) {
+    char real[PATH_MAX];
+    return ::realpath(path, real) ? real : "";
+}
+
+// The names of a record read back: --names; else the names file its first run read, as the
+// record says (none when it read none); else names.ini, as for everything else. `used`: the
+// file the lamps are named from, so that runs that read another are told; none after --names.
+std::optional<LampCaptions> LogCaptions(const Options& opt, const std::optional<RunInfo>& run,
+                                        std::optional<std::string>& used) {
+    if (opt.names || !run) {
+        if (!opt.names) used = RealPath("names.ini");
+        return LoadCaptions(opt.names);
+    }
+    used = run->names;
+    if (run->names.empty()) return LampCaptions{};
+    NamesFileError error;
+    if (const auto text = ReadNamesFile(run->names, error))
+        return CaptionsBesideLamps(ScanNames(text->bytes, text->cutByReadLimit));
+    std::fprintf(stderr,
+                 "zorvane-decode: %s (the record's names file); the lamps are named from "
+                 "names.ini instead, when it is there\n",
+                 error.Describe(run->names).c_str());
+    used.reset();
+    return LoadCaptions(nullptr);
+}
+
+// --from-log: change logs read back into a dump or statistics.
+int FromLog(const Options& opt) {
+    std::vector<LogFile> logs;
+    if (!FindLogs(opt.logs, logs)) return 1;
+    TextLines input(STDIN_FILENO);
+    const std::optional<RunInfo> run = FirstRun(logs, input);
+    std::vector<std::string> inputs{opt.names ? opt.names : run ? run->names : "names.ini"};
+    std::string given;
+    for (const LogFile& log : logs)
+        inputs.push_back(log.path);
+    for (const std::string& log : opt.logs)
+        given += (given.empty() ? "" : ", ") + log;
+    if (const auto refused = RefuseOverwrite(opt, inputs)) return *refused;
+    std::optional<std::string> used;
+    const auto captions = LogCaptions(opt, run, used);
+    if (!captions) return 1;
+    TimelineRun timeline(opt.vcd, opt.stats, *captions);
+    if (!timeline.Open()) return 1;
+    return timeline.Finish(ReadLogs(logs, input, timeline.Get(), used, given));
+}
+
+// A live dump takes its target's place once the port is open, and grows there.
+class DumpInPlace final : public LineConsumer {
+  public:
+    explicit DumpInPlace(TimelineRun& run) : run_(run) {}
+    // A failure is said, and tried again at the end.
+    void Start(const Moment& /*at*/) override { (void)run_.Commit(); }
+    void Event(const LineEvent& /*event*/) override {}
+
+  private:
+    TimelineRun& run_;
+};
 
 // Everything else reads bytes: the line core decodes them once, for every output asked for.
 int Decode(const Options& opt, const LampCaptions& captions,
@@ -303,6 +382,7 @@ int Decode(const Options& opt, const LampCaptions& captions,
     std::optional<MqttLine> mqtt;
     std::optional<TimelineRun> timeline;
     std::optional<TimelineFeed> feed;
+    std::optional<DumpInPlace> inPlace;
     if (opt.trace) line.Add(trace.emplace(out));
     if (opt.changes) line.Add(changes.emplace(log, device, out));
     // With --mqtt, --vcd or --stats, standard output has only the text asked for.
@@ -314,6 +394,7 @@ int Decode(const Options& opt, const LampCaptions& captions,
         timeline.emplace(opt.vcd, opt.stats, captions);
         if (!timeline->Open()) return 1;
         line.Add(feed.emplace(timeline->Get(), out));
+        if (device) line.Add(inPlace.emplace(*timeline));
     }
     int status = device ? ReadDevice(opt.device, line, out) : ReadCapture(opt.path, line, out);
     if (feed && status == 0) {
@@ -339,11 +420,15 @@ int main(int argc, char** argv) {
     if (opt.list) return ListDevices();
     // Lines as they happen, for `| tee log.txt`.
     if (opt.device || opt.changes) std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    if (opt.fromLog) return FromLog(opt);
+    const std::vector<std::string> inputs{opt.path ? opt.path : "-",
+                                          opt.names ? opt.names : "names.ini",
+                                          opt.device ? DevicePath(opt.device) : "-"};
+    if (const auto refused = RefuseOverwrite(opt, inputs)) return *refused;
     std::optional<MqttSettings> mqtt;
     if (const int status = ReadMqttOptions(opt, mqtt); status >= 0) return status;
     const bool named = opt.changes || opt.vcd || opt.stats || opt.mqtt;
     const auto captions = named ? LoadCaptions(opt.names) : LampCaptions{};
     if (!captions) return 1;
-    if (opt.fromLog) return FromLog(opt, *captions);
     return Decode(opt, *captions, mqtt);
 }

@@ -170,13 +170,17 @@ void MqttPublisher::Announce() {
 }
 
 void MqttPublisher::OnDisconnect(int result) {
-    online_ = false;
+    const bool wasOnline = std::exchange(online_, false);
     if (reported_ || finishing_) return;
     reported_ = true;
+    // The library has no words for a broker that stopped answering.
+    const std::string why =
+        result == MOSQ_ERR_KEEPALIVE
+            ? "no answer for " + std::to_string(kKeepAliveSeconds * 3 / 2) + " s"
+            : mosquitto_strerror(result);
     std::fprintf(stderr,
-                 "zorvane-decode: the MQTT broker at %s is unreachable (%s); events wait, "
-                 "trying again\n",
-                 Describe().c_str(), mosquitto_strerror(result));
+                 "zorvane-decode: the MQTT broker at %s %s (%s); events wait, trying again\n",
+                 Describe().c_str(), wasOnline ? "went away" : "is unreachable", why.c_str());
 }
 
 void MqttPublisher::Publish() {

@@ -18,6 +18,21 @@ bool Fail(std::string& error, std::string_view problem) {
     return false;
 }
 
+// The URL as it may be shown: a password put into it (USER:PASSWORD@) left out. What follows
+// the first ':' up to the last '@' goes, unless it is a port: digits up to the prefix.
+std::string Shown(std::string_view url) {
+    const auto scheme = url.find("://");
+    const auto colon = url.find(':', scheme == std::string_view::npos ? 0 : scheme + 3);
+    const auto at = url.rfind('@');
+    if (scheme == std::string_view::npos || colon == std::string_view::npos ||
+        at == std::string_view::npos || at < colon)
+        return std::string(url);
+    const std::string_view port = url.substr(colon + 1, url.find('/', colon) - colon - 1);
+    if (!port.empty() && port.find_first_not_of("0123456789") == std::string_view::npos)
+        return std::string(url);
+    return std::string(url.substr(0, colon)) + std::string(url.substr(at));
+}
+
 // "user@host:port", "host", "[::1]:1883".
 bool ParseAuthority(std::string_view authority, MqttSettings& out, std::string& error) {
     if (const auto at = authority.rfind('@'); at != std::string_view::npos) {
@@ -57,6 +72,13 @@ bool ParsePrefix(std::string_view prefix, MqttSettings& out, std::string& error)
     if (prefix.find_first_of("+#") != std::string_view::npos)
         return Fail(error, "the prefix holds '+' or '#', which only subscriptions may use");
     if (prefix.starts_with('$')) return Fail(error, "topics starting with '$' are the broker's");
+    // The longest topic under it; MQTT counts a topic's length in two bytes.
+    constexpr std::size_t kTopicLimit = 65535;
+    constexpr std::string_view kLongest = "/lamp/64/name";
+    if (prefix.size() > kTopicLimit - kLongest.size())
+        return Fail(error, "the prefix is " + std::to_string(prefix.size()) +
+                               " bytes long; a topic may have " + std::to_string(kTopicLimit) +
+                               ", and " + std::string(kLongest) + " goes after it");
     if (mosquitto_validate_utf8(prefix.data(), int(prefix.size())) != MOSQ_ERR_SUCCESS ||
         prefix.find('\0') != std::string_view::npos)
         return Fail(error, "the prefix is not UTF-8 text");
@@ -111,7 +133,7 @@ std::optional<MqttSettings> LoadMqttSettings(const char* url, const char* caFile
     std::string problem;
     auto settings = ParseMqttUrl(url, problem);
     if (!settings) {
-        error = {2, "bad --mqtt URL '" + std::string(url) + "': " + problem};
+        error = {2, "bad --mqtt URL '" + Shown(url) + "': " + problem};
         return std::nullopt;
     }
     if (passwordFile && !(settings->password = ReadPassword(passwordFile, error)))
