@@ -14,6 +14,7 @@ namespace {
 constexpr std::string_view kStart = "record-start";
 constexpr std::string_view kGap = "record-gap";
 constexpr std::string_view kEnd = "record-end";
+constexpr std::string_view kHealth = "line-health";
 
 void AppendQuoted(std::string_view key, std::string_view value, std::string& out) {
     out += ' ';
@@ -120,6 +121,54 @@ bool IsKindWord(std::string_view word) {
     return hyphen;
 }
 
+// The counts of a line-health line, in the order written, each "key=N" (or "key=n/a" for the
+// driver's).
+struct HealthField {
+    std::string_view key;
+    std::uint64_t LineHealth::*count;
+    std::uint64_t DriverErrors::*driver;
+};
+constexpr HealthField kHealthFields[] = {
+    {"frames", &LineHealth::frames, nullptr},
+    {"checksum", &LineHealth::checksumErrors, nullptr},
+    {"skipped", &LineHealth::skippedBytes, nullptr},
+    {"parity", nullptr, &DriverErrors::parity},
+    {"framing", nullptr, &DriverErrors::framing},
+    {"overrun", nullptr, &DriverErrors::overrun},
+    {"buffer-overrun", nullptr, &DriverErrors::bufferOverrun},
+    {"breaks", nullptr, &DriverErrors::breaks},
+};
+
+bool ParseHealth(std::string_view fields, LineHealth& health) {
+    DriverErrors driver;
+    bool known = false;
+    bool unknown = false;
+    for (const HealthField& field : kHealthFields) {
+        if (!fields.starts_with(' ') || fields.substr(1, field.key.size()) != field.key ||
+            fields.substr(field.key.size() + 1, 1) != "=")
+            return false;
+        fields.remove_prefix(field.key.size() + 2);
+        const std::string_view value = fields.substr(0, fields.find(' '));
+        fields.remove_prefix(value.size());
+        std::uint64_t n = 0;
+        const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), n);
+        const bool number = !value.empty() && error == std::errc() && end == value.end();
+        if (field.driver && value == "n/a") {
+            unknown = true;
+            continue;
+        }
+        if (!number) return false;
+        if (field.count) health.*field.count = n;
+        if (field.driver) {
+            driver.*field.driver = n;
+            known = true;
+        }
+    }
+    if (known && unknown) return false;  // all or none: a port tells them together
+    if (known) health.driver = driver;
+    return fields.empty();
+}
+
 bool ParseWhat(std::string_view what, LogLine& line) {
     using Kind = LogLine::Kind;
     if (const auto frame = ParseData(what)) {
@@ -138,6 +187,10 @@ bool ParseWhat(std::string_view what, LogLine& line) {
     if (word == kStart) {
         line.kind = Kind::RecordStart;
         return ParseRun(what.substr(word.size()), line.run);
+    }
+    if (word == kHealth) {
+        line.kind = Kind::Health;
+        return ParseHealth(what.substr(word.size()), line.health);
     }
     line.kind = word == kGap ? Kind::RecordGap : word == kEnd ? Kind::RecordEnd : Kind::Other;
     return IsKindWord(word);
@@ -181,6 +234,21 @@ void AppendRecordEnd(std::string_view when, std::string& out) {
     out += when;
     out += ' ';
     out += kEnd;
+    out += '\n';
+}
+
+void AppendLineHealth(std::string_view when, const LineHealth& health, std::string& out) {
+    out += when;
+    out += ' ';
+    out += kHealth;
+    for (const HealthField& field : kHealthFields) {
+        out += ' ';
+        out += field.key;
+        out += '=';
+        if (field.count) AppendDecimal(health.*field.count, out);
+        if (field.driver && health.driver) AppendDecimal((*health.driver).*field.driver, out);
+        if (field.driver && !health.driver) out += "n/a";
+    }
     out += '\n';
 }
 

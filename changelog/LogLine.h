@@ -8,6 +8,7 @@
 
 #include "ChangeLog.h"
 #include "Frame.h"
+#include "LineHealth.h"
 
 namespace zorvane {
 
@@ -21,6 +22,9 @@ namespace zorvane {
 //   FROM record-gap until=TO lost=N
 //        N lines handed to the record between FROM and TO could not be kept
 //   WHEN record-end                                      the run closed its record
+//   WHEN line-health frames=F checksum=C skipped=S parity=P framing=M overrun=O
+//        buffer-overrun=B breaks=K
+//        the line's health since the run began (LineHealth), "n/a" where the port cannot tell
 // WHEN, FROM and TO are local times (LocalTime); zorvane-decode writes the byte offset of a
 // capture as WHEN instead.
 
@@ -35,12 +39,13 @@ void AppendRecordStart(std::string_view when, const RunInfo& run, std::string& o
 void AppendRecordGap(std::string_view from, std::string_view until, std::uint64_t lost,
                      std::string& out);
 void AppendRecordEnd(std::string_view when, std::string& out);
+void AppendLineHealth(std::string_view when, const LineHealth& health, std::string& out);
 
 // One line read back.
 struct LogLine {
     // Other: a well-formed line of a kind this version does not know ("WHEN some-word ..."),
     // which later versions may write.
-    enum class Kind { Frame, Event, RecordStart, RecordGap, RecordEnd, Other };
+    enum class Kind { Frame, Event, RecordStart, RecordGap, RecordEnd, Health, Other };
 
     Kind kind = Kind::Frame;
     // WHEN: a moment, or a capture's byte offset.
@@ -50,6 +55,7 @@ struct LogLine {
     zorvane::Frame frame;                                 // Kind::Frame
     ChangeLog::Event event = ChangeLog::Event::LinkDown;  // Kind::Event
     RunInfo run;                                          // Kind::RecordStart
+    LineHealth health;                                    // Kind::Health
 };
 
 enum class LogLineRead {

@@ -38,4 +38,20 @@ struct LineHealth {
     bool operator==(const LineHealth&) const = default;
 };
 
+// Two stretches of a line together; the driver's counts where either knew them.
+inline LineHealth operator+(LineHealth a, const LineHealth& b) {
+    a.frames += b.frames;
+    a.checksumErrors += b.checksumErrors;
+    a.skippedBytes += b.skippedBytes;
+    if (b.driver) {
+        DriverErrors& d = a.driver.emplace(a.driver.value_or(DriverErrors{}));
+        d.parity += b.driver->parity;
+        d.framing += b.driver->framing;
+        d.overrun += b.driver->overrun;
+        d.bufferOverrun += b.driver->bufferOverrun;
+        d.breaks += b.driver->breaks;
+    }
+    return a;
+}
+
 }  // namespace zorvane

@@ -100,8 +100,11 @@ void MonitorController::StartReader(std::unique_ptr<ByteSource> port) {
     line_.Start(Moment::Now());
     handOff_ = std::make_unique<HandOff>(
         [queue = &uiQueue_](std::function<void()> task) { queue->Post(std::move(task)); });
-    reader_ = std::make_unique<ReaderThread>(*port_, kReadTimeout, line_, *handOff_,
-                                             [this](const LineEvent& event) { Show(event); });
+    reader_ = std::make_unique<ReaderThread>(
+        *port_, kReadTimeout, line_, *handOff_, [this](const LineEvent& event) { Show(event); },
+        [this](const LineHealth& health) {
+            if (record_) record_->HealthNow(health);
+        });
 }
 
 // Events a closing window drops never show, and are not recorded either.
@@ -143,7 +146,10 @@ void MonitorController::Close() {
         reader_->WaitUntilEnded(kReaderGrace);
         reader_.reset();
     }
-    // 4. Restore the port's settings and close it.
+    // 4. The line's health as it ends, for the record; then the port's settings restored and
+    //    the port closed.
+    if (port_) line_.DriverErrors(port_->ErrorCounts());
+    if (record_ && port_) record_->HealthNow(line_.Health(), /*last=*/true);
     port_.reset();
     // 5. With no one left to write to it, the record ends: what was shown is on the disk.
     record_.reset();

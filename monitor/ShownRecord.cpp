@@ -8,6 +8,8 @@ namespace zorvane {
 
 namespace {
 
+constexpr std::chrono::minutes kHealthInterval{1};
+
 const char* CzechWhy(int error) {
     switch (error) {
         case ENOSPC:
@@ -53,6 +55,15 @@ ShownRecord::ShownRecord(RecordSettings settings, const RunInfo& run, LampCaptio
               [onTrouble = std::move(onTrouble)](const RecordStatus& status) {
                   onTrouble(CzechRecordTrouble(status));
               }) {}
+
+void ShownRecord::HealthNow(const LineHealth& health, bool last) {
+    const auto now = std::chrono::steady_clock::now();
+    const bool due = health.Faults() > written_.Faults() && now - writtenAt_ >= kHealthInterval;
+    if (!due && !last) return;
+    record_.AddHealth(health, std::chrono::system_clock::now());
+    written_ = health;
+    writtenAt_ = now;
+}
 
 void ShownRecord::Shown(const LineEvent& event) {
     if (event.kind == LineEvent::Kind::Frame)

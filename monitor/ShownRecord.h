@@ -22,11 +22,16 @@ class ShownRecord {
 
     // User-interface thread: the window shows `event` now.
     void Shown(const LineEvent& event);
+    // User-interface thread: the line's health now. A line-health line is written once a minute
+    // while any count but the frames grows, and at the end (`last`).
+    void HealthNow(const LineHealth& health, bool last = false);
     // Everything so far on the disk, waiting at most `limit`; false when it is not.
     bool Flush(std::chrono::milliseconds limit) { return record_.Flush(limit); }
 
   private:
     Record record_;
+    LineHealth written_;  // as the last line-health line said
+    std::chrono::steady_clock::time_point writtenAt_{};
 };
 
 // "Záznam se nedaří zapisovat do /home/u/.local/state/zorvane: disk je plný (ENOSPC)"; empty

@@ -1,5 +1,6 @@
 #include "Record.h"
 
+#include <algorithm>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -25,7 +26,7 @@ struct Entry {
     Clock::time_point at;
     Frame frame;
     ChangeLog::Event event;
-    bool isFrame;
+    enum class What : std::uint8_t { Frame, Event, Health } what;  // a health's counts wait apart
 };
 
 // Lines handed over that could not be held.
@@ -57,7 +58,7 @@ struct Record::Shared {
           log(std::move(captions)) {}
 
     // Callers' side, under `mutex`.
-    void Hand(const Entry& entry);
+    void Hand(const Entry& entry, const LineHealth* health = nullptr);
     bool Full() const { return held.size() >= heldLines; }
 
     // The writer thread's steps.
@@ -78,6 +79,7 @@ struct Record::Shared {
     std::condition_variable_any wake;  // the writer waits on it
     std::condition_variable settledChanged;
     std::deque<Entry> held;
+    std::deque<LineHealth> heldHealth;  // the counts of the held Health entries, in order
     Dropped dropped;
     std::optional<Frame> lastFrame;
     bool resync = false;        // lines were dropped: the next frame goes in even when unchanged
@@ -95,14 +97,16 @@ struct Record::Shared {
     RecordParts files;
     ChangeLog log;
     std::vector<Entry> batch;
+    std::vector<LineHealth> batchHealth;
     std::vector<Chunk> pending;  // formatted, not yet in a file
     std::uint64_t takenUpTo = 0;
 };
 
-void Record::Shared::Hand(const Entry& entry) {
+void Record::Shared::Hand(const Entry& entry, const LineHealth* health) {
     ++handed;
     if (!Full()) {
         held.push_back(entry);
+        if (health) heldHealth.push_back(*health);
         resync = false;
         return;
     }
@@ -153,17 +157,23 @@ bool Record::Shared::TakeBatch() {
         const std::size_t n = std::min(kBatch, held.size());
         batch.assign(held.begin(), held.begin() + std::ptrdiff_t(n));
         held.erase(held.begin(), held.begin() + std::ptrdiff_t(n));
+        const auto healths = std::ranges::count(batch, Entry::What::Health, &Entry::what);
+        batchHealth.assign(heldHealth.begin(), heldHealth.begin() + healths);
+        heldHealth.erase(heldHealth.begin(), heldHealth.begin() + healths);
         if (held.empty()) {
             lost = std::exchange(dropped, {});
             takenUpTo = handed;
         }
     }
+    auto health = batchHealth.begin();
     for (const Entry& entry : batch) {
         const std::string when = LocalTime(entry.at);
-        if (entry.isFrame)
+        if (entry.what == Entry::What::Frame)
             log.AddFrame(when, entry.frame, TextFor(entry.at));
-        else
+        else if (entry.what == Entry::What::Event)
             log.AddEvent(when, entry.event, TextFor(entry.at));
+        else
+            AppendLineHealth(when, *health++, TextFor(entry.at));
     }
     // Dropped lines came after every held one and before anything handed over since.
     if (lost.count > 0)
@@ -240,12 +250,17 @@ void Record::AddFrame(const Frame& frame, Clock::time_point at) {
     // An unchanged frame makes no line, except the first that fits after lines were dropped.
     if (s.lastFrame == frame && !(s.resync && !s.Full())) return;
     s.lastFrame = frame;
-    s.Hand({at, frame, {}, true});
+    s.Hand({at, frame, {}, Entry::What::Frame});
 }
 
 void Record::AddEvent(ChangeLog::Event event, Clock::time_point at) {
     std::lock_guard lock(shared_->mutex);
-    shared_->Hand({at, {}, event, false});
+    shared_->Hand({at, {}, event, Entry::What::Event});
+}
+
+void Record::AddHealth(const LineHealth& health, Clock::time_point at) {
+    std::lock_guard lock(shared_->mutex);
+    shared_->Hand({at, {}, {}, Entry::What::Health}, &health);
 }
 
 bool Record::Flush(std::chrono::milliseconds limit) {

@@ -45,8 +45,8 @@ struct RecordStatus {
 // writer retries once a second and, when the disk takes lines again, writes what it held and
 // then a record-gap line for the dropped ones.
 //
-// Thread safety: AddFrame, AddEvent, Flush and Status may be called from any thread; AddFrame
-// and AddEvent only take a short lock that the writer never holds while it writes. The status
+// Thread safety: AddFrame, AddEvent, AddHealth, Flush and Status may be called from any thread;
+// the first three only take a short lock that the writer never holds while it writes. The status
 // listener runs on the writer thread whenever writing stops, resumes, or fails for another
 // reason; it must not wait for the thread that destroys the record (post the status on, e.g.
 // with a queued call). Construct and destroy on one thread.
@@ -68,6 +68,8 @@ class Record {
     // A frame the window showed; a line is written only when its data differ from the last.
     void AddFrame(const Frame& frame, std::chrono::system_clock::time_point at);
     void AddEvent(ChangeLog::Event event, std::chrono::system_clock::time_point at);
+    // A line-health line: the line's counts since the run began.
+    void AddHealth(const LineHealth& health, std::chrono::system_clock::time_point at);
 
     // Has everything handed over so far written and put on the disk now, waiting at most
     // `limit` (for SIGTERM and logout). True when it is all in the file (dropped lines as a

@@ -366,7 +366,8 @@ TEST_F(DecodeTool, DumpOfACaptureIsWhatSigrokAndGtkwaveRead) {
 }
 
 // Two runs 8 hours apart, the first with a bouncing contact, lost lines and a lost port: only
-// the time a live line was watched counts, in the order of the runs, however they are given.
+// the time a live line was watched counts, in the order of the runs, however they are given;
+// the line's health, counted by each run, is summed and never a signal.
 TEST_F(DecodeTool, RecordReadBackCountsWatchedTimeOnlyAndShowsTheBounceInTheDump) {
     REQUIRE_VIEWER_TOOLS();
     Write("names.ini", "IN\n\310erpadlo\n");
@@ -382,13 +383,20 @@ TEST_F(DecodeTool, RecordReadBackCountsWatchedTimeOnlyAndShowsTheBounceInTheDump
               "0.150+01:00 link-down\n" + at + "0.200+01:00 record-gap until=" + at +
               "0.300+01:00 lost=3\n" + at + "0.400+01:00 link-up\n" + at +
               "0.400+01:00 03 00 00 00 00 00 00 00 +2\n" + at + "0.500+01:00 port-lost\n" + at +
-              "0.700+01:00 port-back\n" + at + "0.800+01:00 01 00 00 00 00 00 00 00 -2\n" + at +
-              "1.010+01:00 record-end\n");
+              "0.600+01:00 line-health frames=5 checksum=1 skipped=0 parity=0 framing=0 overrun=0 "
+              "buffer-overrun=0 breaks=0\n" +
+              at + "0.700+01:00 port-back\n" + at + "0.800+01:00 01 00 00 00 00 00 00 00 -2\n" +
+              at +
+              "1.000+01:00 line-health frames=9 checksum=1 skipped=2 parity=0 framing=0 overrun=0 "
+              "buffer-overrun=3 breaks=0\n" +
+              at + "1.010+01:00 record-end\n");
     // The later run read another names file, whose name holds a tab.
     const std::string later = "2025-03-14T18:00:", part = "rec/20250314T170000.000Z.log";
     Write(part, later + "00.000+01:00 record-start names=\"/o\\x09.ini\"\n" + later +
                     "01.000+01:00" + on + later + "05.000+01:00" + off + later + "06.000+01:00" +
-                    on + later + "10.000+01:00 record-end\n");
+                    on + later + "10.000+01:00 line-health frames=4 checksum=0 skipped=5 " +
+                    "parity=n/a framing=n/a overrun=n/a buffer-overrun=n/a breaks=n/a\n" + later +
+                    "10.000+01:00 record-end\n");
     Write("rec/state.ini", "[port]\nlast=COM1\n");
     const std::string stats = "zorvane-decode: " + part +
                               ": line 1: this run read its names from \"/o\t.ini\"; the "
@@ -396,7 +404,10 @@ TEST_F(DecodeTool, RecordReadBackCountsWatchedTimeOnlyAndShowsTheBounceInTheDump
                               dir_ +
                               "/names.ini\" (--names FILE chooses)\n1 Čerpadlo: on 3 "
                               "times, shortest on 1.000 ms, shortest off 0.000 ms, on 80.1 % of "
-                              "10.610 s watched\nexit 0\n";
+                              "10.610 s watched\n"
+                              // The last count of each run, summed; the driver's where known.
+                              "line: frames 13, checksum errors 1, skipped bytes 7, parity 0, "
+                              "framing 0, overrun 0, buffer overrun 3, breaks 0\nexit 0\n";
     EXPECT_EQ(Decode("--from-log rec --stats"), stats);
     EXPECT_EQ(Decode("--stats --from-log " + part + " rec/2025-03-14.log"), stats);
     EXPECT_EQ(Decode("--from-log rec/2025-03-14.log --vcd out.vcd"), "exit 0\n");
@@ -435,7 +446,7 @@ TEST_F(DecodeTool, BrokenLogsAreToldAndNeverTakenAsFrames) {
          z + "log: line 6 cannot be read; passed over\n" + stats + "exit 0\n"},
         // A later version's kind of line is passed over; a time that is none cannot be read.
         {"new kind, bad day",
-         run("\n") + t + "5.000+00:00 line-health parity=0\n" +
+         run("\n") + t + "5.000+00:00 line-report parity=0\n" +
              "2025-02-30T10:00:00.000+00:00 link-down\n",
          z + "log: line 7 cannot be read; passed over\n" + stats + "exit 0\n"},
         {"far date", run("\n") + "2262-04-12T00:00:00.000+00:00 link-down\n",

@@ -1,5 +1,7 @@
 #include "LampStats.h"
 
+#include "LineText.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <utility>
@@ -80,6 +82,7 @@ std::string LampStats::Report() const {
                   Milliseconds(lamp.shortestOn) + ", shortest off " +
                   Milliseconds(lamp.shortestOff) + ", " + share + "\n";
     }
+    if (health_) report += HealthLine(*health_);
     return report;
 }
 

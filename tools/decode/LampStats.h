@@ -26,12 +26,13 @@ class LampStats final : public Timeline {
     void Port(Micros at, bool open, std::string& out) override;
     void Gap(Micros at, std::string& out) override;
     void End(Micros at, std::string& out) override;
+    void Health(const LineHealth& health) override { health_ = health; }
 
     // One line per lamp that changed, in lamp order:
     //   "13 Kompresor: on 12 times, shortest on 4.583 ms, shortest off 2.291 ms,
     //    on 37.5 % of 10.203 s watched"
     // A time on or off counts as shortest only when it began and ended with a change; "-" when
-    // the lamp had none.
+    // the lamp had none. Then the line's health, when it was told (HealthLine).
     std::string Report() const;
 
   private:
@@ -53,6 +54,7 @@ class LampStats final : public Timeline {
     std::optional<Micros> watchedSince_;  // none between watches
     bool lampsKnown_ = false;             // a frame came in this watch
     Micros watched_ = 0;                  // of the watches that ended
+    std::optional<LineHealth> health_;
 };
 
 }  // namespace zorvane

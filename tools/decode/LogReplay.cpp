@@ -12,6 +12,16 @@
 
 namespace zorvane {
 
+namespace {
+
+std::optional<LineHealth> Sum(const std::optional<LineHealth>& a,
+                              const std::optional<LineHealth>& b) {
+    if (!a || !b) return a ? a : b;
+    return *a + *b;
+}
+
+}  // namespace
+
 void LogReplay::Line(const LogLine& line, std::string& out) {
     using Kind = LogLine::Kind;
     if (line.kind == Kind::Other) return;  // a later version's: nothing the timeline shows
@@ -37,6 +47,8 @@ void LogReplay::Line(const LogLine& line, std::string& out) {
             if (line.event == ChangeLog::Event::PortBack) timeline_.Port(at, true, out);
             break;  // link-up: the frame after it is told
         case Kind::RecordStart:
+            runsBefore_ = Sum(runsBefore_, thisRun_);
+            thisRun_.reset();
             // A run that never wrote its end stopped after its last line.
             if (running_) timeline_.LinkDown(last_, out);
             if (running_) timeline_.Port(last_, false, out);
@@ -51,6 +63,10 @@ void LogReplay::Line(const LogLine& line, std::string& out) {
             break;
         case Kind::RecordGap:  // the frame after it tells what the lamps show
             timeline_.Gap(at, out);
+            break;
+        case Kind::Health:  // a count, not a signal: told to the statistics alone
+            thisRun_ = line.health;
+            timeline_.Health(*Sum(runsBefore_, thisRun_));
             break;
         case Kind::Other:
             break;

@@ -26,6 +26,9 @@ class LogReplay {
     Timeline& timeline_;
     bool begun_ = false;
     bool running_ = false;  // a record-start without its record-end yet
+    // The line's health: of the runs before the present one, and the present one's latest.
+    std::optional<LineHealth> runsBefore_;
+    std::optional<LineHealth> thisRun_;
     std::optional<std::chrono::sys_time<std::chrono::microseconds>> zero_;
     Micros last_ = 0;
 };

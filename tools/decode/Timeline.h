@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "Frame.h"
+#include "LineHealth.h"
 #include "LineTiming.h"
 
 namespace zorvane {
@@ -24,6 +25,8 @@ class Timeline {
     virtual void Gap(Micros /*at*/, std::string& /*out*/) {}
     // Nothing happened before `at` that has not been told.
     virtual void Idle(Micros /*at*/, std::string& /*out*/) {}
+    // The line's health so far: the latest told stands.
+    virtual void Health(const LineHealth& /*health*/) {}
     // The input ended at `at`.
     virtual void End(Micros at, std::string& out) = 0;
 };
@@ -56,6 +59,10 @@ class TimelinePair final : public Timeline {
     void Idle(Micros at, std::string& out) override {
         first_.Idle(at, out);
         second_.Idle(at, out);
+    }
+    void Health(const LineHealth& health) override {
+        first_.Health(health);
+        second_.Health(health);
     }
     void End(Micros at, std::string& out) override {
         first_.End(at, out);

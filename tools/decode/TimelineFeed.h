@@ -17,6 +17,7 @@ class TimelineFeed final : public LineConsumer {
     void Start(const Moment& at) override;
     void Event(const LineEvent& event) override;
     void Quiet(const Moment& at) override;
+    void Health(const LineHealth& health, const Moment&) override { timeline_.Health(health); }
     // The input ended: a device's at `at`, a capture after `bytes`.
     void End(const Moment& at);
     void End(std::uint64_t bytes);

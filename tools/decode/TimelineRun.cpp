@@ -47,10 +47,10 @@ Timeline& TimelineRun::Get() {
     return *stats_;
 }
 
-int TimelineRun::Finish(int status, const std::string& last) {
+int TimelineRun::Finish(int status) {
     if (status == 0 && !Commit()) status = 1;
     if (status != 0 || !stats_) return status;
-    return WriteOutput(stats_->Report() + last, report_) ? 0 : 1;
+    return WriteOutput(stats_->Report(), report_) ? 0 : 1;
 }
 
 }  // namespace zorvane

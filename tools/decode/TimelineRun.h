@@ -29,9 +29,8 @@ class TimelineRun {
     bool Commit();
     Timeline& Get();
     // After a run that ended with `status`: the dump takes its target's place when the run
-    // succeeded, and the statistics, ending with `last` (the line's health), go where standard
-    // output went before. The exit status.
-    int Finish(int status, const std::string& last = {});
+    // succeeded, and the statistics go where standard output went before. The exit status.
+    int Finish(int status);
 
   private:
     const char* vcdPath_;

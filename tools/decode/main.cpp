@@ -405,7 +405,7 @@ int Decode(const Options& opt, const LampCaptions& captions,
         status = WriteOutput(out) ? 0 : 1;
     }
     const LineHealth health = line.Health();
-    if (timeline) status = timeline->Finish(status, HealthLine(health));
+    if (timeline) status = timeline->Finish(status);
     if (opt.changes)
         std::fprintf(stderr, "zorvane-decode: %s, %s\n", log.Summary().c_str(),
                      HealthFields(health).c_str());
