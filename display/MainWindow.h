@@ -8,7 +8,6 @@
 #include <string>
 
 #include "Frame.h"
-#include "LampImages.h"
 #include "NamesScan.h"
 
 class QLabel;
@@ -16,6 +15,8 @@ class QTimer;
 
 namespace zorvane {
 
+class Lamp;
+class LampPanel;
 class RepaintPacer;
 class ShapeWidget;
 class TextField;
@@ -71,7 +72,7 @@ class MainWindow : public QWidget {
     void LoadLampNames();
     void OnWatchdogTimeout();
     void SetIndicator(QColor color);
-    void RepaintChangedLamps();
+    void PutLastFrameOnWindow();
     void ShowWarning(bool shown);
     void RestartWatchdog();
     void ShowIndicatorTip();
@@ -85,13 +86,16 @@ class MainWindow : public QWidget {
     QString portWaiting_;  // the indicator's tooltip, in two parts
     QString recordTrouble_;
     bool portSelectPending_ = true;
-    std::optional<Frame> shownLamps_;  // the frame whose bits the lamps show
+    // The last frame and its status line, put on the window at the next paint.
+    std::optional<Frame> lastFrame_;
+    std::string lastStatus_;
+    bool lastShown_ = true;  // the window's texts show them
     bool closed_ = false;
-    LampImages lampFaces_;  // shared by the 64 lamps
     RepaintPacer* repaintPacer_;
 
     // Children, owned through Qt parenthood; index n - 1 is lamp n.
-    std::array<ShapeWidget*, kLampCount> lamps_{};
+    LampPanel* lampPanel_ = nullptr;
+    std::array<Lamp*, kLampCount> lamps_{};
     std::array<QLabel*, kLampCount> lampNames_{};
     ShapeWidget* linkIndicator_ = nullptr;
     QLabel* silentWarning_ = nullptr;
