@@ -205,6 +205,7 @@ TEST_F(Window, WatchdogChoosesThePortOnceAndShowsSilenceOnce40msAfterTheLastFram
     EXPECT_GE(silentAfterMs, 39);
     EXPECT_TRUE(Silent());
     EXPECT_LE(hexPaints.count, sinceFirst.elapsed() / 16 + 3);
+    EXPECT_LE(drawRequests.count, hexPaints.count + 2) << "a paint costs one wake-up, not two";
     EXPECT_TRUE(onScreenBeforeSilence) << "the last frame's colours and text reach the screen";
     for (int n = 1; n <= kLampCount; ++n)
         EXPECT_EQ(Lamp(n)->IsOn(), frame.Lamp(n)) << n;
@@ -259,7 +260,10 @@ TEST_F(Window, LooksLikeTheReferenceImageLiveAndSilent) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     window.ShowFrame({}, "");
     window.ShowFrame(frame, "");  // painted as the refresh after frames paints it
-    ASSERT_TRUE(WaitUntil([&] { return Edit(2)->text() == RtHexText(frame); }));
+    const QPoint indicator = layout::kPrijem.topLeft() + QPoint(3, 3);
+    ASSERT_TRUE(WaitUntil([&] {
+        return Edit(2)->text() == RtHexText(frame) && Screen().pixelColor(indicator) == Qt::green;
+    }));
     EXPECT_LE(Differing(Screen(), reference, layout::kPrijem), 8) << "live";
     ASSERT_TRUE(WaitUntil([&] { return Silent(); }));
     EXPECT_TRUE(WaitUntil([&] { return Differing(Screen(), reference) <= 8; })) << "silent";
@@ -433,6 +437,7 @@ TEST_F(Window, HexTextIsSelectedCopiedAndReachedByTab) {
     ASSERT_TRUE(WaitUntil([&] { return !edit->text().isEmpty(); }));
     // Dragged over "2 a" (characters 2 to 5) either way, then over all of it.
     const QPoint two = edit->CharacterRect(2).topLeft(), a = edit->CharacterRect(5).topLeft();
+    EXPECT_EQ(edit->CharacterRect(2).right() + 1, edit->CharacterRect(3).left());
     for (const auto& [from, to, selected] : {std::tuple{two, a, "2 a"},
                                              {a, two, "2 a"},
                                              {QPoint(1, 10), QPoint(120, 10), "1 2 a ff 80 "}}) {
