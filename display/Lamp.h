@@ -31,7 +31,7 @@ class Lamp : public QObject {
     QString AccessibleDescription() const { return description_; }
 
   private:
-    friend class LampPanel;  // it outlives no lamp without saying so
+    friend class LampPanel;  // going first, it tells its lamps
 
     int number_;
     QRect geometry_;
