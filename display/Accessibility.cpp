@@ -1,9 +1,16 @@
 #include "Accessibility.h"
 
+#include <QAccessibleObject>
 #include <QAccessibleWidget>
+#include <QBackingStore>
 #include <QList>
+#include <QPaintEngine>
+#include <QPainter>
+#include <QWindow>
 
+#include "Lamp.h"
 #include "LampColors.h"
+#include "LampPanel.h"
 #include "MainWindow.h"
 #include "ShapeWidget.h"
 #include "TextField.h"
@@ -12,30 +19,73 @@ namespace zorvane {
 
 namespace {
 
-bool IsLamp(const ShapeWidget* shape) {
-    return shape->ShapeKind() == ShapeWidget::Kind::Circle;
-}
+// A lamp: a check box that only shows (checked when red). It tells what a widget in its place
+// would: shown and enabled with its window, no actions, no children.
+class LampAccessible : public QAccessibleObject, public QAccessibleActionInterface {
+  public:
+    explicit LampAccessible(Lamp* lamp) : QAccessibleObject(lamp) {}
 
-// A lamp: a check box that only shows (checked when red). The link indicator: its state in
-// words, as the colour tells it.
+    void* interface_cast(QAccessible::InterfaceType type) override {
+        if (type == QAccessible::ActionInterface)
+            return static_cast<QAccessibleActionInterface*>(this);
+        return QAccessibleObject::interface_cast(type);
+    }
+
+    QAccessible::Role role() const override { return QAccessible::CheckBox; }
+    QAccessible::State state() const override {
+        QAccessible::State state;
+        state.invisible = !Form()->isVisible();
+        state.disabled = !Form()->isEnabled();
+        state.readOnly = true;
+        state.checkable = true;
+        state.checked = TheLamp()->IsOn();
+        return state;
+    }
+    QString text(QAccessible::Text kind) const override {
+        switch (kind) {
+            case QAccessible::Name:
+                return TheLamp()->AccessibleName();
+            case QAccessible::Description:
+                return TheLamp()->AccessibleDescription();
+            default:
+                return {};
+        }
+    }
+    QRect rect() const override {
+        const QRect place = TheLamp()->geometry();
+        return {Form()->mapToGlobal(place.topLeft()), place.size()};
+    }
+    QWindow* window() const override { return Form()->windowHandle(); }
+    QAccessibleInterface* parent() const override {
+        return QAccessible::queryAccessibleInterface(Form());
+    }
+    int childCount() const override { return 0; }
+    QAccessibleInterface* child(int) const override { return nullptr; }
+    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+
+    QStringList actionNames() const override { return {}; }
+    void doAction(const QString&) override {}
+    QStringList keyBindingsForAction(const QString&) const override { return {}; }
+
+  private:
+    Lamp* TheLamp() const { return static_cast<Lamp*>(object()); }
+    QWidget* Form() const { return TheLamp()->Window(); }
+};
+
+// The link indicator: its state in words, as the colour tells it.
 class ShapeAccessible : public QAccessibleWidget {
   public:
     explicit ShapeAccessible(ShapeWidget* shape)
-        : QAccessibleWidget(shape, IsLamp(shape) ? QAccessible::CheckBox : QAccessible::StatusBar) {
-    }
+        : QAccessibleWidget(shape, QAccessible::StatusBar) {}
 
     QAccessible::State state() const override {
         QAccessible::State state = QAccessibleWidget::state();
         state.readOnly = true;
-        if (IsLamp(Shape())) {
-            state.checkable = true;
-            state.checked = Shape()->FillColor() == LampColorOn;
-        }
         return state;
     }
 
     QString text(QAccessible::Text kind) const override {
-        if (IsLamp(Shape()) || (kind != QAccessible::Description && kind != QAccessible::Value))
+        if (kind != QAccessible::Description && kind != QAccessible::Value)
             return QAccessibleWidget::text(kind);
         return Shape()->FillColor() == LinkAliveColor ? QStringLiteral("vysílá")
                                                       : QStringLiteral("nevysílá");
@@ -102,15 +152,16 @@ class TextFieldAccessible : public QAccessibleWidget, public QAccessibleTextInte
     TextField* Field() const { return static_cast<TextField*>(widget()); }
 };
 
-// The main window as a frame whose children are the controls shown: the warning is there only
-// while it is visible, the hidden status field never.
+// The main window as a frame whose children are the controls shown, in the order they were
+// made: the lamps among them, the panel that draws the lamps not; the warning only while it
+// is visible, the hidden status field never.
 class FormAccessible : public QAccessibleWidget {
   public:
     explicit FormAccessible(QWidget* form) : QAccessibleWidget(form, QAccessible::Window) {}
 
     int childCount() const override { return static_cast<int>(Shown().size()); }
     QAccessibleInterface* child(int index) const override {
-        const QList<QWidget*> shown = Shown();
+        const QList<QObject*> shown = Shown();
         return index >= 0 && index < shown.size()
                    ? QAccessible::queryAccessibleInterface(shown[index])
                    : nullptr;
@@ -120,17 +171,23 @@ class FormAccessible : public QAccessibleWidget {
     }
 
   private:
-    QList<QWidget*> Shown() const {
-        QList<QWidget*> shown;
-        for (QObject* child : widget()->children())
-            if (auto* control = qobject_cast<QWidget*>(child);
-                control != nullptr && !control->isWindow() && !control->isHidden())
+    QList<QObject*> Shown() const {
+        QList<QObject*> shown;
+        for (QObject* child : widget()->children()) {
+            if (qobject_cast<Lamp*>(child) != nullptr) {
+                shown.append(child);
+            } else if (auto* control = qobject_cast<QWidget*>(child);
+                       control != nullptr && !control->isWindow() && !control->isHidden() &&
+                       qobject_cast<LampPanel*>(control) == nullptr) {
                 shown.append(control);
+            }
+        }
         return shown;
     }
 };
 
 QAccessibleInterface* Describe(const QString&, QObject* object) {
+    if (auto* lamp = qobject_cast<Lamp*>(object)) return new LampAccessible(lamp);
     if (auto* shape = qobject_cast<ShapeWidget*>(object)) return new ShapeAccessible(shape);
     if (auto* field = qobject_cast<TextField*>(object)) return new TextFieldAccessible(field);
     if (auto* form = qobject_cast<MainWindow*>(object)) return new FormAccessible(form);
@@ -144,15 +201,21 @@ void InstallAccessibility() {
     (void)installed;
 }
 
+bool PaintsTheWindow(const QWidget& widget, const QPainter& painter) {
+    QBackingStore* store = widget.backingStore();
+    return store != nullptr && painter.paintEngine()->paintDevice() == store->paintDevice();
+}
+
+void AnnounceLampDrawn(Lamp* lamp) {
+    if (!QAccessible::isActive()) return;
+    QAccessible::State changed;
+    changed.checked = true;
+    QAccessibleStateChangeEvent event(lamp, changed);
+    QAccessible::updateAccessibility(&event);
+}
+
 void AnnounceShapeDrawn(ShapeWidget* shape) {
     if (!QAccessible::isActive()) return;
-    if (IsLamp(shape)) {
-        QAccessible::State changed;
-        changed.checked = true;
-        QAccessibleStateChangeEvent event(shape, changed);
-        QAccessible::updateAccessibility(&event);
-        return;
-    }
     QAccessibleEvent event(shape, QAccessible::DescriptionChanged);
     QAccessible::updateAccessibility(&event);
 }

@@ -6,8 +6,9 @@ namespace zorvane {
 
 namespace {
 
-QPixmap DrawFace(QColor fill, QColor background, QSize size, qreal pixelRatio) {
-    QPixmap image(size * pixelRatio);
+QImage DrawFace(QColor fill, QColor background, QSize size, qreal pixelRatio,
+                QImage::Format format) {
+    QImage image(size * pixelRatio, format);
     image.setDevicePixelRatio(pixelRatio);
     image.fill(background);
     QPainter painter(&image);
@@ -21,13 +22,14 @@ QPixmap DrawFace(QColor fill, QColor background, QSize size, qreal pixelRatio) {
 
 }  // namespace
 
-QPixmap LampImages::Face(QColor fill, QColor background, QSize size, qreal pixelRatio) {
+QImage LampImages::Face(QColor fill, QColor background, QSize size, qreal pixelRatio,
+                        QImage::Format format) {
     for (const Entry& e : faces_)
         if (e.fill == fill.rgba() && e.background == background.rgba() && e.size == size &&
-            e.pixelRatio == pixelRatio)
+            e.pixelRatio == pixelRatio && e.image.format() == format)
             return e.image;
     faces_.push_back({fill.rgba(), background.rgba(), size, pixelRatio,
-                      DrawFace(fill, background, size, pixelRatio)});
+                      DrawFace(fill, background, size, pixelRatio, format)});
     return faces_.back().image;
 }
 

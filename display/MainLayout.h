@@ -17,6 +17,8 @@ inline constexpr int kNameGap = 24;  // lamp left edge to its name label
 
 // Top-left of lamp `Shape`n, n = 1..64.
 QPoint LampPos(int lamp);
+// The lamp whose top-left is `pos`, or 0 when none is.
+int LampAt(QPoint pos);
 // Top-left of name label `Label`n, n = 1..64: beside its own lamp, except that Label25 and
 // Label26 trade rows (names files were written for that arrangement).
 QPoint NameLabelPos(int label);

@@ -11,7 +11,9 @@
 
 #include "Accessibility.h"
 #include "FrameText.h"
+#include "Lamp.h"
 #include "LampColors.h"
+#include "LampPanel.h"
 #include "LineTiming.h"
 #include "MainLayout.h"
 #include "NamesFile.h"
@@ -79,7 +81,7 @@ TextField* MakeEdit(QWidget* parent, const char* name, const QRect& geometry,
 // Labels that get no name keep their captions; line ends show nothing, so they are dropped, and
 // the label then fits its text. A lamp is known to assistive technology by the name beside it.
 void ShowNames(const std::array<QLabel*, kLampCount>& labels,
-               const std::array<ShapeWidget*, kLampCount>& lamps,
+               const std::array<Lamp*, kLampCount>& lamps,
                const std::array<std::optional<std::string>, kLampCount>& captions) {
     for (int i = 0; i < kLampCount; ++i) {
         if (!captions[i]) continue;
@@ -88,7 +90,7 @@ void ShowNames(const std::array<QLabel*, kLampCount>& labels,
         text.remove(QLatin1Char('\n'));
         labels[i]->setText(text);
         labels[i]->adjustSize();
-        if (!text.isEmpty()) lamps[LampBesideName(i + 1) - 1]->setAccessibleName(text);
+        if (!text.isEmpty()) lamps[LampBesideName(i + 1) - 1]->SetAccessibleName(text);
     }
 }
 
@@ -97,7 +99,7 @@ void ShowNames(const std::array<QLabel*, kLampCount>& labels,
 MainWindow::MainWindow(MessageFn showMessage, QWidget* parent)
     : QWidget(parent),
       showMessage_(std::move(showMessage)),
-      repaintPacer_(new RepaintPacer(this, [this] { RepaintChangedLamps(); })) {
+      repaintPacer_(new RepaintPacer(this, [this] { PutLastFrameOnWindow(); })) {
     InstallAccessibility();
     setObjectName(QStringLiteral("Form1"));
     ShowOpenPort({});
@@ -119,7 +121,7 @@ void MainWindow::BuildControls() {
     rtHex_ =
         MakeEdit(this, "Edit2", layout::kEdit2, QStringLiteral("RT7720 Received paket in HEX:"));
 
-    linkIndicator_ = new ShapeWidget(ShapeWidget::Kind::Rectangle, LampColorOn, nullptr, this);
+    linkIndicator_ = new ShapeWidget(LampColorOn, this);
     linkIndicator_->setObjectName(QStringLiteral("prijem"));
     linkIndicator_->setGeometry(layout::kPrijem);
     linkIndicator_->setAccessibleName(QStringLiteral("Vorlan"));
@@ -145,6 +147,9 @@ void MainWindow::BuildControls() {
 
     statusLine_ = MakeEdit(this, "Edit3", layout::kEdit3);
     statusLine_->hide();  // diagnostic only
+    // On top, so painting the lamps never has to look at the controls below; its mask keeps
+    // it off them.
+    lampPanel_->raise();
 
     watchdog_ = new QTimer(this);
     watchdog_->setObjectName(QStringLiteral("Timer1"));
@@ -155,14 +160,9 @@ void MainWindow::BuildControls() {
 }
 
 void MainWindow::BuildLampPanels() {
+    lampPanel_ = new LampPanel(this);
     for (int n = 1; n <= kLampCount; ++n) {
-        auto* lamp = new ShapeWidget(ShapeWidget::Kind::Circle, LampColorOff, &lampFaces_, this);
-        lamp->setObjectName(QStringLiteral("Shape%1").arg(n));
-        lamp->setGeometry(QRect(layout::LampPos(n), layout::kLampSize));
-        // Named by its number until names.ini gives it the name beside it.
-        lamp->setAccessibleName(QStringLiteral("Lampa %1").arg(n));
-        lamp->setAccessibleDescription(lamp->accessibleName());
-        lamps_[n - 1] = lamp;
+        lamps_[n - 1] = lampPanel_->AddLamp(n);
 
         QLabel* name = MakeLabel(this, QStringLiteral("Label%1").arg(n), QString());
         name->adjustSize();
@@ -212,26 +212,27 @@ void MainWindow::ShowFrame(const LineEvent& event) {
     ShowWarning(false);
     RestartWatchdog();
     shownLineTime_ = event.at.tick;
-    plcHex_->setText(PlcHexText(frame));
-    rtHex_->setText(RtHexText(frame));
-    char status[kStatusLineMax];
-    statusLine_->setText(
-        QString::fromLatin1(status, WriteStatusLine(status, 1, event.before) - status));
-    // A lamp already showing its bit keeps its colour: only the bits that changed are set. The
-    // lamps are repainted just before the window paints (a lamp changes only with a hex text,
-    // which asks for that paint).
-    for (int n = 1; n <= kLampCount; ++n) {
-        const bool on = frame.Lamp(n);
-        if (shownLamps_ && on == shownLamps_->Lamp(n)) continue;
-        lamps_[n - 1]->SetFillColor(on ? LampColorOn : LampColorOff);
+    // The lamps answer for every frame; the window draws only the last frame before a paint,
+    // so the rest waits for it.
+    lampPanel_->Show(frame);
+    if (lastFrame_ != frame || lastBefore_ != event.before) {
+        lastFrame_ = frame;
+        lastBefore_ = event.before;
+        lastShown_ = false;
+        repaintPacer_->Request();
     }
-    shownLamps_ = frame;
     repaintPacer_->FrameShown();
 }
 
-void MainWindow::RepaintChangedLamps() {
-    for (ShapeWidget* lamp : lamps_)
-        lamp->RepaintIfChanged();
+void MainWindow::PutLastFrameOnWindow() {
+    lampPanel_->RepaintChanged();
+    if (lastShown_) return;
+    lastShown_ = true;
+    plcHex_->setText(PlcHexText(*lastFrame_));
+    rtHex_->setText(RtHexText(*lastFrame_));
+    char status[kStatusLineMax];
+    statusLine_->setText(
+        QString::fromLatin1(status, WriteStatusLine(status, 1, lastBefore_) - status));
 }
 
 void MainWindow::SetIndicator(QColor color) {
@@ -251,7 +252,7 @@ void MainWindow::OnWatchdogTimeout() {
 }
 
 bool MainWindow::FrameOnItsWay() const {
-    const auto latest = latestFrame_ && shownLamps_ ? latestFrame_() : std::nullopt;
+    const auto latest = latestFrame_ && lastFrame_ ? latestFrame_() : std::nullopt;
     return latest && *latest > shownLineTime_ && *latest - shownLineTime_ < kSilenceLimit;
 }
 

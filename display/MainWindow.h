@@ -9,7 +9,6 @@
 #include <string>
 
 #include "Frame.h"
-#include "LampImages.h"
 #include "LineEvent.h"
 #include "NamesScan.h"
 
@@ -18,6 +17,8 @@ class QTimer;
 
 namespace zorvane {
 
+class Lamp;
+class LampPanel;
 class RepaintPacer;
 class ShapeWidget;
 class TextField;
@@ -82,7 +83,7 @@ class MainWindow : public QWidget {
     bool FrameOnItsWay() const;
     void ShowSilence();
     void SetIndicator(QColor color);
-    void RepaintChangedLamps();
+    void PutLastFrameOnWindow();
     void ShowWarning(bool shown);
     void RestartWatchdog();
     void ShowIndicatorTip();
@@ -96,14 +97,17 @@ class MainWindow : public QWidget {
     QString portWaiting_;  // the indicator's tooltip, in two parts
     QString recordTrouble_;
     bool portSelectPending_ = true;
-    std::optional<Frame> shownLamps_;                        // the frame whose bits the lamps show
-    std::chrono::steady_clock::time_point shownLineTime_{};  // when that frame crossed the line
+    // The last frame and the status line of its last byte, put on the window at the next paint.
+    std::optional<Frame> lastFrame_;
+    ReceiverState lastBefore_;
+    bool lastShown_ = true;                                  // the window's texts show them
+    std::chrono::steady_clock::time_point shownLineTime_{};  // when it crossed the line
     bool closed_ = false;
-    LampImages lampFaces_;  // shared by the 64 lamps
     RepaintPacer* repaintPacer_;
 
     // Children, owned through Qt parenthood; index n - 1 is lamp n.
-    std::array<ShapeWidget*, kLampCount> lamps_{};
+    LampPanel* lampPanel_ = nullptr;
+    std::array<Lamp*, kLampCount> lamps_{};
     std::array<QLabel*, kLampCount> lampNames_{};
     ShapeWidget* linkIndicator_ = nullptr;
     QLabel* silentWarning_ = nullptr;

@@ -10,10 +10,9 @@ class QWidget;
 
 namespace zorvane {
 
-// Lets a window's pixels reach the screen at most once a display refresh; the widgets' state
-// changes at once, only drawing waits. Qt posts one update request per dirty top-level window
-// and no other until that one is handled, so holding it back merges every change made
-// meanwhile into one paint.
+// Lets a window's pixels reach the screen at most once a display refresh. Qt posts one update
+// request per dirty top-level window and no other until that one is handled, so holding it back
+// merges every change made meanwhile into one paint.
 class RepaintPacer : public QObject {
   public:
     static constexpr std::chrono::milliseconds kRefresh{16};
@@ -21,10 +20,13 @@ class RepaintPacer : public QObject {
     // one to release it before the timer does (a timer would wake the thread once more).
     static constexpr std::chrono::milliseconds kFrameSlack{4};
 
-    // `beforePaint` runs just before each paint is let go: the last moment to ask for repaints
-    // that only the state at paint time decides.
+    // `beforePaint` runs just before each paint is let go: it puts on the window what changed
+    // since the last one.
     RepaintPacer(QWidget* window, std::function<void()> beforePaint);
 
+    // Something the window shows changed: a paint follows once the display is due for one.
+    // Cheap when one is already asked for.
+    void Request();
     // Runs after each frame is shown: a paint held back for a full refresh is let go now.
     void FrameShown();
 
@@ -33,12 +35,15 @@ class RepaintPacer : public QObject {
 
   private:
     bool Due() const;
+    void Hold();
+    void Post();
     void Release();
 
     QWidget* window_;
     std::function<void()> beforePaint_;
     QElapsedTimer sincePaint_;
-    QTimer releaseTimer_;  // for a held paint when no frame follows
+    QTimer releaseTimer_;     // for a held paint when no frame follows
+    bool requested_ = false;  // an update request is on its way or held
     bool held_ = false;
 };
 

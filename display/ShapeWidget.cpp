@@ -1,16 +1,13 @@
 #include "ShapeWidget.h"
 
-#include <QBackingStore>
-#include <QPaintEngine>
 #include <QPainter>
 
 #include "Accessibility.h"
-#include "LampImages.h"
 
 namespace zorvane {
 
-ShapeWidget::ShapeWidget(Kind kind, QColor fill, LampImages* faces, QWidget* parent)
-    : QWidget(parent), kind_(kind), fill_(fill), drawnFill_(fill), faces_(faces) {
+ShapeWidget::ShapeWidget(QColor fill, QWidget* parent)
+    : QWidget(parent), fill_(fill), drawnFill_(fill) {
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
@@ -22,20 +19,12 @@ void ShapeWidget::RepaintIfChanged() {
 
 void ShapeWidget::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    // A grab draws elsewhere; only what reaches the window's backing store is on the screen.
-    QBackingStore* window = backingStore();
-    if (window != nullptr && painter.paintEngine()->paintDevice() == window->paintDevice()) {
+    if (PaintsTheWindow(*this, painter)) {
         paintPending_ = false;
         if (fill_ != drawnFill_) {
             drawnFill_ = fill_;
             AnnounceShapeDrawn(this);
         }
-    }
-    if (kind_ == Kind::Circle) {
-        painter.drawPixmap(
-            0, 0,
-            faces_->Face(fill_, palette().color(QPalette::Window), size(), devicePixelRatioF()));
-        return;
     }
     painter.setPen(QPen(Qt::black, 1));
     painter.setBrush(fill_);

@@ -15,7 +15,6 @@ namespace zorvane {
 
 namespace {
 constexpr int kHorizontalMargin = 2;  // what a line edit keeps between frame and text
-constexpr int kTextFlags = Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine;
 
 // The toolkit's own words for a text field's menu, in the user's language.
 QString MenuText(const char* text, QKeySequence::StandardKey key) {
@@ -117,27 +116,27 @@ const QPixmap& TextField::PanelImage(const QStyleOptionFrame& option) {
 }
 
 void TextField::paintEvent(QPaintEvent*) {
-    if (text_ != drawnText_) {
+    QPainter painter(this);
+    if (text_ != drawnText_ && PaintsTheWindow(*this, painter)) {
         AnnounceTextDrawn(this, drawnText_);
         drawnText_ = text_;
     }
-    QPainter painter(this);
     const QStyleOptionFrame panel = Panel();
     painter.drawPixmap(0, 0, PanelImage(panel));
     painter.setClipRect(style()->subElementRect(QStyle::SE_LineEditContents, &panel, this));
     // The bytes are what technicians read: full contrast, not the disabled grey.
     painter.setPen(palette().color(QPalette::Active, QPalette::Text));
-    // One line from its baseline: the same pixels as the line's rectangle aligned top left,
-    // without the rectangle's layout.
     const QRect line = TextLine();
-    painter.drawText(QPointF(line.x(), line.y() + QFontMetricsF(font()).ascent()), text_);
+    const QPointF baseline(line.x(), line.y() + QFontMetricsF(font()).ascent());
+    glyphs_.Draw(painter, baseline, text_, font());
     const int start = SelectionStart();
     const int end = SelectionEnd();
     if (start == end) return;
     const QRect selected = CharacterRect(start).united(CharacterRect(end - 1));
     painter.fillRect(selected, palette().brush(QPalette::Active, QPalette::Highlight));
+    painter.setClipRect(selected, Qt::IntersectClip);
     painter.setPen(palette().color(QPalette::Active, QPalette::HighlightedText));
-    painter.drawText(selected, kTextFlags, SelectedText());
+    glyphs_.Draw(painter, baseline, text_, font());
 }
 
 void TextField::mousePressEvent(QMouseEvent* event) {

@@ -1,18 +1,20 @@
 #pragma once
 
-#include <QString>
 #include <QPixmap>
+#include <QString>
 #include <QStyle>
 #include <QStyleOptionFrame>
 #include <QWidget>
 
+#include "WordGlyphs.h"
+
 namespace zorvane {
 
 // A single-line text field that shows text read-only, drawn as the style draws a disabled line
-// edit but with its text in full contrast. The hex fields change up to 436 times a second each;
-// a line edit lays its text out anew every time, this field only stores it and repaints. Its
-// text can still be selected with the mouse or Ctrl+A and copied (Ctrl+C, context menu), and
-// Tab reaches it.
+// edit but with its text in full contrast. The hex fields change with nearly every paint; a
+// line edit lays its text out anew every time, this field draws it from the glyphs of words it
+// has seen before. Its text can still be selected with the mouse or Ctrl+A and copied (Ctrl+C,
+// context menu), and Tab reaches it.
 class TextField : public QWidget {
     Q_OBJECT
     Q_PROPERTY(QString text READ text WRITE setText)
@@ -68,6 +70,7 @@ class TextField : public QWidget {
     QString text_;
     QPixmap panelImage_;
     PanelLook panelLook_;
+    WordGlyphs glyphs_;
     QString drawnText_;  // as last painted, what assistive technology was last told
     int anchor_ = 0;     // where the selection started
     int cursor_ = 0;     // where it ends

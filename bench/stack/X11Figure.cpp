@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <thread>
 
@@ -50,8 +51,8 @@ struct Usage {
     long involuntary = 0;
 };
 
-// utime + stime of a process, all its threads, in seconds.
-double CpuSeconds(pid_t pid) {
+// utime + stime of a process, all its threads, in seconds: counted in clock ticks.
+double TickedCpuSeconds(pid_t pid) {
     std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
     std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     // The command name may hold spaces: the fields are counted after its closing parenthesis.
@@ -63,6 +64,24 @@ double CpuSeconds(pid_t pid) {
     for (int n = 3; fields >> field && n <= 15; ++n)
         if (n == 14 || n == 15) ticks += std::stol(field);
     return static_cast<double>(ticks) / static_cast<double>(::sysconf(_SC_CLK_TCK));
+}
+
+// The time a process, all its threads, spent on a CPU, in seconds. The scheduler's own count
+// is exact to the nanosecond; ticks (10 ms) would leave the decoder at a fraction of a percent
+// with a dozen of them in a run.
+double CpuSeconds(pid_t pid) {
+    std::error_code ec;
+    long long nanoseconds = 0;
+    bool counted = false;
+    for (const auto& task : fs::directory_iterator("/proc/" + std::to_string(pid) + "/task", ec)) {
+        std::ifstream schedstat(task.path() / "schedstat");
+        long long onCpu = 0;
+        if (schedstat >> onCpu) {
+            nanoseconds += onCpu;
+            counted = true;
+        }
+    }
+    return counted ? static_cast<double>(nanoseconds) / 1e9 : TickedCpuSeconds(pid);
 }
 
 Usage Sample(pid_t pid) {
@@ -105,6 +124,39 @@ double Percent(double cpuSeconds, Clock::duration wall) {
     return 100.0 * cpuSeconds / std::chrono::duration<double>(wall).count();
 }
 
+// The simulator serving `link` with `options`; false (with `error`) when the link never came.
+bool StartSimulator(const X11Programs& programs, const std::vector<std::string>& options,
+                    const WorkDir& dir, const std::vector<std::string>& env,
+                    std::unique_ptr<ChildProcess>& simulator, std::string& error) {
+    const fs::path link = fs::path(dir.Path()) / "COM1";
+    std::vector<std::string> argv{programs.simulator, "--link", link};
+    argv.insert(argv.end(), options.begin(), options.end());
+    simulator = std::make_unique<ChildProcess>(argv, dir.Path(), env);
+    std::error_code ec;
+    if (simulator->Valid() && WaitUntil([&] { return fs::exists(link, ec); })) return true;
+    error = "the simulator did not make " + link.string();
+    return false;
+}
+
+// Sets the program's figures from /proc over `duration` (a settling second first); the
+// server's too when there is one.
+void Measure(pid_t program, pid_t server, std::chrono::milliseconds duration, X11Result& r) {
+    std::this_thread::sleep_for(kSettle);
+    const Usage before = Sample(program);
+    const double serverBefore = server > 0 ? CpuSeconds(server) : 0;
+    std::this_thread::sleep_for(duration);
+    const Usage after = Sample(program);
+    const double serverAfter = server > 0 ? CpuSeconds(server) : 0;
+
+    const auto wall = after.at - before.at;
+    const double frames = kLineFramesPerSecond * std::chrono::duration<double>(wall).count();
+    r.monitorCpuPercent = Percent(after.cpuSeconds - before.cpuSeconds, wall);
+    r.serverCpuPercent = Percent(serverAfter - serverBefore, wall);
+    r.voluntarySwitchesPerFrame = static_cast<double>(after.voluntary - before.voluntary) / frames;
+    r.involuntarySwitchesPerFrame =
+        static_cast<double>(after.involuntary - before.involuntary) / frames;
+}
+
 }  // namespace
 
 X11Result MeasureX11LineRate(const X11Programs& programs,
@@ -118,18 +170,10 @@ X11Result MeasureX11LineRate(const X11Programs& programs,
         r.error = "cannot make a temporary directory";
         return r;
     }
-    const fs::path link = fs::path(dir.Path()) / "COM1";
     fs::copy_file(programs.namesFile, fs::path(dir.Path()) / "names.ini");
     const auto env = X11Environment(server->Display());
-
-    std::vector<std::string> simulatorArgv{programs.simulator, "--link", link};
-    simulatorArgv.insert(simulatorArgv.end(), simulatorOptions.begin(), simulatorOptions.end());
-    ChildProcess simulator(simulatorArgv, dir.Path(), env);
-    std::error_code ec;
-    if (!simulator.Valid() || !WaitUntil([&] { return fs::exists(link, ec); })) {
-        r.error = "the simulator did not make " + link.string();
-        return r;
-    }
+    std::unique_ptr<ChildProcess> simulator;
+    if (!StartSimulator(programs, simulatorOptions, dir, env, simulator, r.error)) return r;
     ChildProcess monitor({programs.monitor}, dir.Path(), env);
     // Without a window manager the focus goes only where it is put. The key is sent to the
     // dialog, which is gone before its release follows: xdotool then fails, so success is
@@ -141,7 +185,8 @@ X11Result MeasureX11LineRate(const X11Programs& programs,
         r.error = "xdotool not found";
         return r;
     }
-    const fs::path device = fs::read_symlink(link, ec);
+    std::error_code ec;
+    const fs::path device = fs::read_symlink(fs::path(dir.Path()) / "COM1", ec);
     if (!WaitUntil([&] { return HoldsOpen(monitor.Pid(), device); })) {
         r.error = "the port did not open: OK in \"Choose port\" not pressed?";
         return r;
@@ -149,22 +194,30 @@ X11Result MeasureX11LineRate(const X11Programs& programs,
     // The key whose release never came would repeat 25 times a second, and the window would
     // handle each repeat as a key press. A person lets go of the key.
     ChildProcess({"xdotool", "keyup", "Return"}, dir.Path(), env).WaitForExit(kStartLimit);
-    std::this_thread::sleep_for(kSettle);
+    Measure(monitor.Pid(), server->Pid(), duration, r);
+    return r;
+}
 
-    const Usage monitorBefore = Sample(monitor.Pid());
-    const double serverBefore = CpuSeconds(server->Pid());
-    std::this_thread::sleep_for(duration);
-    const Usage monitorAfter = Sample(monitor.Pid());
-    const double serverAfter = CpuSeconds(server->Pid());
-
-    const auto wall = monitorAfter.at - monitorBefore.at;
-    const double frames = kLineFramesPerSecond * std::chrono::duration<double>(wall).count();
-    r.monitorCpuPercent = Percent(monitorAfter.cpuSeconds - monitorBefore.cpuSeconds, wall);
-    r.serverCpuPercent = Percent(serverAfter - serverBefore, wall);
-    r.voluntarySwitchesPerFrame =
-        static_cast<double>(monitorAfter.voluntary - monitorBefore.voluntary) / frames;
-    r.involuntarySwitchesPerFrame =
-        static_cast<double>(monitorAfter.involuntary - monitorBefore.involuntary) / frames;
+X11Result MeasureDecoderAlone(const X11Programs& programs,
+                              const std::vector<std::string>& simulatorOptions,
+                              std::chrono::milliseconds duration) {
+    X11Result r;
+    const WorkDir dir;
+    if (dir.Path().empty()) {
+        r.error = "cannot make a temporary directory";
+        return r;
+    }
+    const auto env = Environment();
+    std::unique_ptr<ChildProcess> simulator;
+    if (!StartSimulator(programs, simulatorOptions, dir, env, simulator, r.error)) return r;
+    ChildProcess decoder({programs.decoder, "--device", "COM1"}, dir.Path(), env);
+    std::error_code ec;
+    const fs::path device = fs::read_symlink(fs::path(dir.Path()) / "COM1", ec);
+    if (!WaitUntil([&] { return HoldsOpen(decoder.Pid(), device); })) {
+        r.error = "zorvane-decode did not open the port";
+        return r;
+    }
+    Measure(decoder.Pid(), 0, duration, r);
     return r;
 }
 

@@ -10,6 +10,7 @@ struct X11Programs {
     std::string monitor;    // zorvane
     std::string simulator;  // zorvane-sim
     std::string namesFile;  // copied into the run's folder as names.ini
+    std::string decoder;    // zorvane-decode
 };
 
 struct X11Result {
@@ -30,5 +31,12 @@ struct X11Result {
 X11Result MeasureX11LineRate(const X11Programs& programs,
                              const std::vector<std::string>& simulatorOptions,
                              std::chrono::milliseconds duration);
+
+// The floor to compare the monitor with: `zorvane-decode --device COM1` reading the same line
+// (the simulator with the same options) with no screen, its output discarded; measured like
+// the monitor. Only the program's own figures are set.
+X11Result MeasureDecoderAlone(const X11Programs& programs,
+                              const std::vector<std::string>& simulatorOptions,
+                              std::chrono::milliseconds duration);
 
 }  // namespace zorvane::bench

@@ -47,21 +47,28 @@ const char kUsage[] =
     "  decode-tool-changes: the walk with --changes; MB/s of its CPU time); then the real\n"
     "  program on Xvfb fed by zorvane-sim at the line rate (x11-line-rate-worst,\n"
     "  x11-line-rate-typical, switches-per-frame) and through a 16 ms adapter\n"
-    "  (x11-usb-line-rate, switches-per-frame-usb, x11-usb-line-rate-worst). Takes about three\n"
-    "  minutes; startup and the x11 figures need Xvfb, the x11 figures also xdotool.\n"
+    "  (x11-usb-line-rate, switches-per-frame-usb, x11-usb-line-rate-worst); beside the worst\n"
+    "  case and the adapter's walk, zorvane-decode --device alone on the same line with no\n"
+    "  screen (decode-alone, decode-alone-usb: half a run before the monitor's, half after)\n"
+    "  and the monitor's CPU as a multiple of it.\n"
+    "  Takes about five minutes; startup and the x11 figures need Xvfb, the x11 figures also\n"
+    "  xdotool.\n"
     "  --quick       short runs (3 s at line rate and on X, 2 s unpaced, 2 s idle, 16 MiB\n"
     "                captures): a smoke run\n"
     "  --byte-paced  at line rate, send byte by byte (one every 191 us) instead of whole frames\n"
     "  --only FIGURE one figure alone (handoff comes with line-rate, switches-per-frame with\n"
-    "                its own run of the typical pattern, switches-per-frame-usb likewise)\n";
+    "                its own run of the typical pattern, switches-per-frame-usb likewise;\n"
+    "                decode-alone comes with x11-line-rate-worst, decode-alone-usb with\n"
+    "                x11-usb-line-rate)\n";
 
 enum class Parsed { Run, Help, Error };
 
 bool KnownFigure(const std::string& name) {
-    for (const char* f : {"line-rate", "line-rate-usb", "max-rate", "idle-cpu", "decode",
-                          "decode-tool", "decode-tool-changes", "startup", "x11-line-rate-worst",
-                          "x11-line-rate-typical", "switches-per-frame", "x11-usb-line-rate",
-                          "switches-per-frame-usb", "x11-usb-line-rate-worst"})
+    for (const char* f :
+         {"line-rate", "line-rate-usb", "max-rate", "idle-cpu", "decode", "decode-tool",
+          "decode-tool-changes", "startup", "x11-line-rate-worst", "x11-line-rate-typical",
+          "switches-per-frame", "x11-usb-line-rate", "switches-per-frame-usb",
+          "x11-usb-line-rate-worst", "decode-alone", "decode-alone-usb"})
         if (name == f) return true;
     return false;
 }
@@ -168,35 +175,70 @@ void Startup(const Settings& s) {
     Figure("startup: %.0f ms\n", Percentile(window, 0.5));
 }
 
+std::string Spelled(const std::vector<std::string>& options) {
+    std::string spelled;
+    for (const auto& option : options)
+        spelled += " " + option;
+    return spelled;
+}
+
+bench::X11Programs Programs() {
+    return {ProgramNextToUs("zorvane"), ProgramNextToUs("zorvane-sim"), ZORVANE_EXAMPLE_NAMES,
+            ProgramNextToUs("zorvane-decode")};
+}
+
 // One run of the real program on X; false when it could not be measured (said on stdout).
 bool X11Run(const Settings& s, const char* figure, const std::vector<std::string>& options,
             bench::X11Result& r) {
-    const bench::X11Programs programs{ProgramNextToUs("zorvane"), ProgramNextToUs("zorvane-sim"),
-                                      ZORVANE_EXAMPLE_NAMES};
-    r = bench::MeasureX11LineRate(programs, options, s.x11Run);
+    r = bench::MeasureX11LineRate(Programs(), options, s.x11Run);
     if (!r.error.empty()) {
         Figure("%s: not measured (%s)\n", figure, r.error.c_str());
         return false;
     }
-    std::string simulator;
-    for (const auto& option : options)
-        simulator += " " + option;
     Detail(
         "# %s (zorvane-sim%s): monitor cpu=%.1f%%, Xvfb cpu=%.1f%%, context switches per "
         "frame %.2f voluntary + %.2f preempted\n",
-        figure, simulator.c_str(), r.monitorCpuPercent, r.serverCpuPercent,
+        figure, Spelled(options).c_str(), r.monitorCpuPercent, r.serverCpuPercent,
         r.voluntarySwitchesPerFrame, r.involuntarySwitchesPerFrame);
     return true;
 }
 
-// A CPU figure and, taken from the same run, a switches figure (when there is one).
+// The decoder alone on the same line for half a run; 0 when not measured.
+double DecoderAlone(const Settings& s, const std::vector<std::string>& options,
+                    std::string& error) {
+    const auto r = bench::MeasureDecoderAlone(Programs(), options, s.x11Run / 2);
+    error = r.error;
+    return r.error.empty() ? r.monitorCpuPercent : 0;
+}
+
+// A CPU figure and, taken from the same run, a switches figure (when there is one). With a
+// floor figure, the decoder alone runs just before and just after the monitor, half a run
+// each: the machine's load drifts, and the mean is what the monitor's run met. The monitor
+// is given as a multiple of it.
 void X11Pair(const Settings& s, const char* cpuFigure, const char* switchesFigure,
-             const std::vector<std::string>& options) {
+             const std::vector<std::string>& options, const char* floorFigure = nullptr) {
     const bool cpu = s.Wants(cpuFigure);
     const bool switches = switchesFigure != nullptr && s.Wants(switchesFigure);
+    const bool floor = floorFigure != nullptr && (cpu || s.Wants(floorFigure));
+    std::string error;
+    const double aloneBefore = floor ? DecoderAlone(s, options, error) : 0;
     bench::X11Result r;
-    if ((!cpu && !switches) || !X11Run(s, cpu ? cpuFigure : switchesFigure, options, r)) return;
-    if (cpu)
+    const bool measured =
+        (cpu || switches) && X11Run(s, cpu ? cpuFigure : switchesFigure, options, r);
+    const double aloneAfter = floor && error.empty() ? DecoderAlone(s, options, error) : 0;
+    const double alone = (aloneBefore + aloneAfter) / 2;
+    if (floor && error.empty()) {
+        Figure("%s: cpu=%.2f%%\n", floorFigure, alone);
+        Detail("# %s (zorvane-sim%s): cpu=%.2f%% before the monitor's run, %.2f%% after\n",
+               floorFigure, Spelled(options).c_str(), aloneBefore, aloneAfter);
+    } else if (floor) {
+        Figure("%s: not measured (%s)\n", floorFigure, error.c_str());
+    }
+    if (!measured) return;
+    if (cpu && alone > 0)
+        Figure("%s: cpu=%.1f%% xserver=%.1f%% (%.1fx the decoder alone)\n", cpuFigure,
+               r.monitorCpuPercent, r.serverCpuPercent, r.monitorCpuPercent / alone);
+    else if (cpu)
         Figure("%s: cpu=%.1f%% xserver=%.1f%%\n", cpuFigure, r.monitorCpuPercent,
                r.serverCpuPercent);
     if (switches) Figure("%s: %.2f\n", switchesFigure, r.SwitchesPerFrame());
@@ -206,11 +248,11 @@ void X11Pair(const Settings& s, const char* cpuFigure, const char* switchesFigur
 // the switches per frame are taken there, where painting adds none of its own. Then both as a
 // USB adapter with the common 16 ms latency timer delivers them: about seven frames a read.
 void X11Figures(const Settings& s) {
-    X11Pair(s, "x11-line-rate-worst", nullptr, {"--pattern", "random"});
+    X11Pair(s, "x11-line-rate-worst", nullptr, {"--pattern", "random"}, "decode-alone");
     X11Pair(s, "x11-line-rate-typical", "switches-per-frame", {"--pattern", "walk"});
     const std::string packet = std::to_string(kUsbPacket.count());
     X11Pair(s, "x11-usb-line-rate", "switches-per-frame-usb",
-            {"--pattern", "walk", "--packet-ms", packet});
+            {"--pattern", "walk", "--packet-ms", packet}, "decode-alone-usb");
     X11Pair(s, "x11-usb-line-rate-worst", nullptr, {"--pattern", "random", "--packet-ms", packet});
 }
 
