@@ -84,11 +84,16 @@ class ShapeAccessible : public QAccessibleWidget {
         return state;
     }
 
+    // The state in a word, and in the description the line's health after it.
     QString text(QAccessible::Text kind) const override {
         if (kind != QAccessible::Description && kind != QAccessible::Value)
             return QAccessibleWidget::text(kind);
-        return Shape()->FillColor() == LinkAliveColor ? QStringLiteral("vysílá")
-                                                      : QStringLiteral("nevysílá");
+        const QString state = Shape()->FillColor() == LinkAliveColor ? QStringLiteral("vysílá")
+                                                                     : QStringLiteral("nevysílá");
+        QString health = Shape()->accessibleDescription();
+        // One line: a tool that reads the tree a control a line finds it whole.
+        health.replace('\n', QStringLiteral(". "));
+        return kind == QAccessible::Value || health.isEmpty() ? state : state + ". " + health;
     }
 
   private:

@@ -285,8 +285,14 @@ void MainWindow::ShowRecordTrouble(const QString& trouble) {
     ShowIndicatorTip();
 }
 
+void MainWindow::ShowLineHealth(const LineHealth& health) {
+    healthText_ = health_.Update(health, std::chrono::steady_clock::now());
+    linkIndicator_->setAccessibleDescription(healthText_);
+    ShowIndicatorTip();
+}
+
 void MainWindow::ShowIndicatorTip() {
-    QStringList lines{portWaiting_, recordTrouble_};
+    QStringList lines{portWaiting_, recordTrouble_, healthText_};
     lines.removeAll(QString());
     const QString tip = lines.join('\n');
     // The warning covers the indicator's middle, so it tells the same.

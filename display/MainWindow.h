@@ -9,6 +9,7 @@
 #include <string>
 
 #include "Frame.h"
+#include "HealthText.h"
 #include "LineEvent.h"
 #include "NamesScan.h"
 
@@ -58,6 +59,8 @@ class MainWindow : public QWidget {
     void ShowPortWaiting(const QString& device);
     // Why the record cannot be written (tooltip of the indicator, below the port's), or nothing.
     void ShowRecordTrouble(const QString& trouble);
+    // How the line itself fares (tooltip of the indicator, and its accessible description).
+    void ShowLineHealth(const LineHealth& health);
 
     // The names file read at start, as an absolute path, and what it gave; empty and nothing
     // when none could be read.
@@ -96,6 +99,8 @@ class MainWindow : public QWidget {
     std::optional<NamesScan> names_;
     QString portWaiting_;  // the indicator's tooltip, in two parts
     QString recordTrouble_;
+    HealthText health_;
+    QString healthText_;
     bool portSelectPending_ = true;
     // The last frame and the status line of its last byte, put on the window at the next paint.
     std::optional<Frame> lastFrame_;

@@ -11,6 +11,7 @@ class Monitor::WindowView final : public MonitorView {
     explicit WindowView(MainWindow& window) : window_(window) {}
     void ShowFrame(const LineEvent& frame) override { window_.ShowFrame(frame); }
     void ShowLinkDown() override { window_.ShowLinkDown(); }
+    void ShowLineHealth(const LineHealth& health) override { window_.ShowLineHealth(health); }
     void ShowPortWaiting(const std::string& device) override {
         window_.ShowPortWaiting(QString::fromStdString(device));
     }

@@ -104,6 +104,7 @@ void MonitorController::StartReader(std::unique_ptr<ByteSource> port) {
         *port_, kReadTimeout, line_, *handOff_, [this](const LineEvent& event) { Show(event); },
         [this](const LineHealth& health) {
             if (record_) record_->HealthNow(health);
+            view_.ShowLineHealth(health);
         });
 }
 

@@ -17,6 +17,8 @@ class MonitorView {
     virtual void ShowFrame(const LineEvent& frame) = 0;
     // The line has been silent for kSilenceLimit.
     virtual void ShowLinkDown() = 0;
+    // How the line itself fares, at most once a second.
+    virtual void ShowLineHealth(const LineHealth& health) = 0;
     // The open port's device went away and is waited for (`device`), or is back (empty).
     virtual void ShowPortWaiting(const std::string& device) = 0;
 

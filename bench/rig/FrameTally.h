@@ -27,6 +27,7 @@ class FrameTally final : public MonitorView {
 
     void ShowFrame(const LineEvent& frame) override;
     void ShowLinkDown() override { window_.ShowLinkDown(); }
+    void ShowLineHealth(const LineHealth& health) override { window_.ShowLineHealth(health); }
     void ShowPortWaiting(const std::string& device) override { window_.ShowPortWaiting(device); }
     void ShowOpenPort(const std::string& name) override { window_.ShowOpenPort(name); }
     void ChooseAnotherPortLater() override { window_.ChooseAnotherPortLater(); }

@@ -23,6 +23,7 @@
 #include <memory>
 
 #include "FrameText.h"
+#include "HealthText.h"
 #include "Lamp.h"
 #include "LampColors.h"
 #include "LampImages.h"
@@ -467,7 +468,7 @@ TEST_F(Window, HexTextIsSelectedCopiedAndReachedByTab) {
 }
 
 // A port waited for and a record that cannot be written, each told until it is over.
-TEST_F(Window, TheIndicatorsTooltipNamesAWaitedForPortAndWhyTheRecordIsNotWritten) {
+TEST_F(Window, TheIndicatorsTooltipNamesAWaitedForPortWhyTheRecordIsNotWrittenAndTheLinesFaults) {
     MainWindow& window = Build();
     const QString port = "Port /dev/ttyUSB0 odpojen, čekám na jeho návrat";
     const QString record = "Záznam se nedaří zapisovat do /z: disk je plný (ENOSPC)";
@@ -482,6 +483,36 @@ TEST_F(Window, TheIndicatorsTooltipNamesAWaitedForPortAndWhyTheRecordIsNotWritte
     EXPECT_EQ(Label(69)->toolTip(), port);
     window.ShowPortWaiting("");
     EXPECT_EQ(Indicator()->toolTip() + Label(69)->toolTip(), "");
+    // The line's health last, and told to assistive technology after the indicator's state.
+    window.ShowLineHealth({5, 2, 1, std::nullopt});
+    const QString health =
+        "Vedení za poslední minutu: chyby 3 (kontrolní součet 2, přeskočené bajty 1)\n"
+        "Od otevření portu: rámce 5, chyby 3 (kontrolní součet 2, přeskočené bajty 1)\n"
+        "Ovladač portu chyby parity, rámcování ani přetečení nepočítá";
+    window.ShowRecordTrouble(record);
+    EXPECT_EQ(Indicator()->toolTip(), record + "\n" + health);
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(Indicator())->text(QAccessible::Description),
+              "nevysílá. " + QString(health).replace('\n', ". "));
+}
+
+// The last minute's faults are those since the health as it stood a minute before; before a
+// minute has passed, those since the opening. The driver's kinds show where it counts them.
+TEST(HealthText, TellsTheLastMinuteAndTheWholeInCzech) {
+    using std::chrono::seconds;
+    const std::chrono::steady_clock::time_point t0{};
+    HealthText text;
+    text.Update({100, 1, 0, DriverErrors{}}, t0);
+    text.Update({150, 1, 4, DriverErrors{0, 0, 0, 2, 0}}, t0 + seconds(30));
+    EXPECT_EQ(
+        text.Update({300, 3, 4, DriverErrors{1, 0, 0, 2, 0}}, t0 + seconds(75)),
+        "Vedení za poslední minutu: chyby 9 (kontrolní součet 2, přeskočené bajty 4, parita 1, "
+        "přetečení vyrovnávací paměti 2)\n"
+        "Od otevření portu: rámce 300, chyby 10 (kontrolní součet 3, přeskočené bajty 4, "
+        "parita 1, přetečení vyrovnávací paměti 2)");
+    EXPECT_EQ(text.Update({400, 3, 4, DriverErrors{1, 0, 0, 2, 0}}, t0 + seconds(200)),
+              "Vedení za poslední minutu: chyby 0\n"
+              "Od otevření portu: rámce 400, chyby 10 (kontrolní součet 3, přeskočené bajty 4, "
+              "parita 1, přetečení vyrovnávací paměti 2)");
 }
 
 TEST_F(Window, ClosingRunsTheCloseProcedureOnce) {

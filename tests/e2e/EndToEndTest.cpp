@@ -153,7 +153,9 @@ bool Tells(QString& said, const Frame& frame, bool alive) {
     }
     lines << "text\tPLC Received paket in HEX:\t\t0\t" + PlcHexText(frame) + "\n"
           << "text\tRT7720 Received paket in HEX:\t\t0\t" + RtHexText(frame) + "\n"
-          << QStringLiteral("status bar\tVorlan\t%1\t").arg(alive ? "vysílá" : "nevysílá");
+          // The state, then the line's health.
+          << QStringLiteral("status bar\tVorlan\t%1. Vedení za poslední minutu: chyby 0. ")
+                 .arg(alive ? "vysílá" : "nevysílá");
     for (const QString& line : lines)
         if (!said.contains(line)) return false;
     return said.contains("label\tVorlan nevysílá\t") != alive;

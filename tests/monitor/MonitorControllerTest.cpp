@@ -61,6 +61,7 @@ void Toggle(QAbstractButton* button) {
 struct Host : MonitorView {
     void ShowFrame(const LineEvent& frame) override { frames.push_back(frame.frame); }
     void ShowLinkDown() override {}
+    void ShowLineHealth(const LineHealth&) override {}
     void ShowPortWaiting(const std::string& device) override { waitingFor.push_back(device); }
     void ShowOpenPort(const std::string& name) override { titles.push_back(name); }
     void ChooseAnotherPortLater() override { ++choicesAgain; }
