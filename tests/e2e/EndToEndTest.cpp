@@ -180,12 +180,12 @@ class EndToEnd : public ::testing::Test {
         folder_.Write("names.ini", "IN\n" + std::string(24, '\n') + "i\nWWWWWWWWWW\nOUT\n");
     }
 
-    void StartProgram() {
+    void StartProgram(const QStringList& arguments = {}) {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("QT_QPA_PLATFORM", "xcb");  // the test itself draws offscreen
         program_.setProcessEnvironment(environment);
         program_.setWorkingDirectory(QString::fromStdString(folder_.Path()));
-        program_.start(Program("zorvane"), {});
+        program_.start(Program("zorvane"), arguments);
     }
 
     // Sends `frame` about at the line's rate from now on. Until the program reads, the terminal
@@ -296,14 +296,35 @@ TEST_F(EndToEnd, StoppedInTheDialogOrAMissingPortEndsTheProgramWithoutOpeningOne
     StartProgram();
     const Window dialog = WaitForWindow({"--name", "^Choose port$"});
     const Window form = WaitForWindow({"--name", "^Zorvane$"});  // no port open yet
-    // Focus starts on OK: Tab to Cancel, Tab into the ports (COM1), Down to COM2. Any other
-    // port is the terminal and asks nothing.
-    ASSERT_TRUE(dialog != 0 && Press(dialog, {"Tab", "Tab", "Down", "Return"}));
+    // The keyboard starts on COM1: Down to COM2, Return for OK. Any other port is the terminal
+    // and asks nothing.
+    ASSERT_TRUE(dialog != 0 && Press(dialog, {"Down", "Return"}));
     // Untitled, so found as the program's other window.
     const Window question = WaitForWindow({"--class", "^zorvane$"}, form);
     ASSERT_NE(question, 0u) << "no question about the missing COM2";
     ASSERT_TRUE(Press(question, {"n"}));
     EXPECT_TRUE(EndsWithStatusZero(kAppearMs)) << "No did not end the program";
+}
+
+// From a script or a desktop launcher: the port opens without the dialog, the lamps named from
+// the file given, as the record tells.
+TEST_F(EndToEnd, APortAndANamesFileOnTheCommandLineOpenWithoutTheDialog) {
+    folder_.Write("line7.ini", "IN\nJedna\n");
+    Transmit(kFrame);
+    StartProgram({"--names", "line7.ini", QString::fromStdString(pty_.Slave())});
+    const Window form = WaitForWindow({"--name", "^Zorvane — "});
+    ASSERT_NE(form, 0u);
+    EXPECT_TRUE(WaitUntil([&] { return FormShows(Capture(form), kFrame, true); }, kAppearMs));
+    EXPECT_TRUE(test::Run("xdotool", {"search", "--name", "^Choose port$"}).out.isEmpty());
+    program_.terminate();
+    EXPECT_TRUE(EndsWithStatusZero(kCloseMs));
+    const auto lines = RecordLines(qEnvironmentVariable("XDG_STATE_HOME") + "/zorvane");
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_NE(lines[0].find(" record-start port=\"" + pty_.Slave() + "\" device=\"" + pty_.Slave() +
+                            "\" names=\"" + folder_.Path() + "/line7.ini\""),
+              std::string::npos)
+        << lines[0];
+    EXPECT_NE(lines[1].find(" +1 Jedna +16 "), std::string::npos) << lines[1];
 }
 
 // What a screen reader or a GUI test tool gets. The port is chosen through AT-SPI's Toggle
