@@ -10,7 +10,9 @@
 #include <filesystem>
 #include <fstream>
 #include <future>
+#include <map>
 #include <regex>
+#include <sstream>
 #include <thread>
 
 #include "Frame.h"
@@ -47,6 +49,18 @@ std::string Shell(const std::string& command) {
         out.append(buf, n);
     if (p) pclose(p);  // the status that counts is in the output
     return out;
+}
+
+std::string Read(const std::string& path) {
+    std::ifstream in(path);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+std::size_t Count(const std::string& text, const std::string& what) {
+    std::size_t n = 0;
+    for (auto at = text.find(what); at != kNone; at = text.find(what, at + 1))
+        ++n;
+    return n;
 }
 
 // Skips a case whose third-party tools are missing.
@@ -137,6 +151,11 @@ TEST_F(DecodeTool, FileForms) {
     const std::string data = " 01 02 03 04 05 10 20 30 ";
     EXPECT_EQ(Decode("", kExample + kExample),
               "11" + data + kDone + "\n23" + data + kDone + "\nexit 0\n");
+    // Without names the lamps go unnamed, which is said.
+    EXPECT_TRUE(Decode("--changes", kExample)
+                    .starts_with("zorvane-decode: no names.ini in " + dir_ +
+                                 " (--names FILE names them): the lamps "
+                                 "are unnamed\n11 "));
     // The first frame is a change from nothing; names.ini names lamp 1 only.
     Write("names.ini", "IN\nfirst\n");
     EXPECT_EQ(Decode("--changes", kExample + kExample),
@@ -148,7 +167,9 @@ TEST_F(DecodeTool, FileForms) {
     EXPECT_TRUE(trace.starts_with("0 aa rd:1 bfcnt:0 prijem:0 faze2:0 prijem2:0 PLCerr:0\n"));
     EXPECT_TRUE(trace.ends_with("\n11 60 " + kDone + " frame\nexit 0\n"));
     EXPECT_EQ(std::count(trace.begin(), trace.end(), '\n'), 13);
-    EXPECT_TRUE(Decode("--list").ends_with("exit 0\n")) << "no device found is no failure";
+    const std::string list = Decode("--list");  // no device found is no failure, but said
+    EXPECT_TRUE(list.ends_with("exit 0\n"));
+    EXPECT_EQ(list.find('\t') == kNone, list.starts_with("zorvane-decode: no serial device found"));
     EXPECT_EQ(Decode("--version"), "zorvane-decode " ZORVANE_VERSION "\nexit 0\n");
 }
 
@@ -174,9 +195,9 @@ TEST_F(DecodeTool, PrintsFromAPipeWhileTheWriterStillRuns) {
     const std::string writer =
         "{ cat frame.bin; for i in $(seq 100); do [ -s out ] && echo live >live && break; "
         "sleep 0.1; done; }";
-    EXPECT_EQ(
-        Shell("cd " + dir_ + " && " + writer + " | " + kDecode + " --changes >out 2>&1; cat live"),
-        "live\nexit 0\n");
+    EXPECT_EQ(Shell("cd " + dir_ + " && " + writer + " | " + kDecode +
+                    " --changes >out 2>/dev/null; cat live"),
+              "live\nexit 0\n");
 }
 
 TEST_F(DecodeTool, FailuresSayWhatWithoutDecodingAnything) {
@@ -191,9 +212,10 @@ TEST_F(DecodeTool, FailuresSayWhatWithoutDecodingAnything) {
     const std::pair<std::string, std::string> cases[] = {
         {"/nonexistent", z + "cannot open /nonexistent: No such file or directory\nexit 1\n"},
         {"/", z + "cannot read /: Is a directory\nexit 1\n"},
-        {"--changes --names /", z + "cannot open /: not a regular file\nexit 1\n"},
+        // A file the options name that cannot be read: only the configuration can mend it.
+        {"--changes --names /", z + "cannot open /: not a regular file\nexit 2\n"},
         {"--changes --names /proc/self/mem",
-         z + "cannot read /proc/self/mem: Input/output error\nexit 1\n"},
+         z + "cannot read /proc/self/mem: Input/output error\nexit 2\n"},
         {"--device /dev/null", z + "cannot open /dev/null: not a serial port\nexit 1\n"},
         {"--bogus", z + "unknown option '--bogus'" + again},
         {"--device", z + "'--device' needs a value" + again},
@@ -222,8 +244,7 @@ TEST_F(DecodeTool, FailuresSayWhatWithoutDecodingAnything) {
         // --mqtt: checked before the device is opened.
         {"--mqtt mqtt://h/p",
          z + "--mqtt goes with --device, and not with --vcd or --stats" + again},
-        {"--device x --mqtt-cafile f",
-         z + "--mqtt-cafile and --mqtt-password-file go with --mqtt" + again},
+        {"--device x --mqtt-client-id f", z + "the --mqtt-... options go with --mqtt" + again},
         url("http://h/p", "unknown scheme 'http'" + forms),
         url("mqtt://h", "no topic prefix" + forms),
         url("mqtt://h/", "no topic prefix after the host"),
@@ -234,21 +255,31 @@ TEST_F(DecodeTool, FailuresSayWhatWithoutDecodingAnything) {
             "--mqtt-password-file"),
         url("mqtt://[::1]:0/p", "the port must be a number from 1 to 65535"),
         {"--device x --mqtt mqtt://u@h/p --mqtt-password-file /nonexistent",
-         z + "cannot read /nonexistent: No such file or directory\nexit 1\n"},
+         z + "cannot read /nonexistent: No such file or directory\nexit 2\n"},
         {"--device x --mqtt mqtt://h/p --mqtt-password-file input.bin",
          z + "a password needs a user: mqtt://USER@host/prefix" + again},
         {"--device x --mqtt mqtt://h/p --mqtt-cafile f",
          z + "--mqtt-cafile goes with an mqtts:// URL" + again},
         {"--device x --mqtt mqtts://h/p --mqtt-cafile /nonexistent",
-         z + "cannot read /nonexistent: No such file or directory\nexit 1\n"},
+         z + "cannot read /nonexistent: No such file or directory\nexit 2\n"},
+        {"--device x --mqtt mqtts://h/p --mqtt-cert /nonexistent --mqtt-key input.bin",
+         z + "cannot read /nonexistent: No such file or directory\nexit 2\n"},
+        {"--device x --mqtt mqtt://h/p --mqtt-cert input.bin --mqtt-key input.bin",
+         z + "--mqtt-cert and --mqtt-key go with an mqtts:// URL" + again},
+        {"--device x --mqtt mqtts://h/p --mqtt-key input.bin",
+         z + "--mqtt-cert and --mqtt-key go together" + again},
+        {"--device x --mqtt mqtt://h/p --mqtt-client-id ''",
+         z + "--mqtt-client-id takes 1 to 65535 bytes of UTF-8 text" + again},
     };
     ASSERT_EQ(symlink("nowhere", (dir_ + "/COM2").c_str()), 0);
+    Write("names.ini", "");  // no word about unnamed lamps
     for (const auto& [args, said] : cases)
         EXPECT_EQ(Decode(args, kExample), said) << args;
     // Only a names.ini that is not there is passed over.
+    std::filesystem::remove(dir_ + "/names.ini");
     std::filesystem::create_directory(dir_ + "/names.ini");
     EXPECT_EQ(Decode("--changes", kExample),
-              z + "cannot open names.ini: not a regular file\nexit 1\n");
+              z + "cannot open names.ini: not a regular file\nexit 2\n");
 }
 
 TEST_F(DecodeTool, DeviceLeftCookedLogsChangesLinkDropsAndItsLoss) {
@@ -315,6 +346,16 @@ TEST_F(DecodeTool, DumpOfACaptureIsWhatSigrokAndGtkwaveRead) {
     const std::string seen =
         wires + "$enddefinitions $end\n" + AtStart() + changes + "#9739\nexit 0\n";
     EXPECT_EQ(SigrokSees(dir_ + "/out.vcd"), seen);
+    // GTKWave's save file beside it shows the dump's own signals, link and port first.
+    std::string saved, dumped = " link port";
+    const std::regex var("\\$var wire 1 \\S+ (L\\S+)"), shown("\nzorvane\\.(\\S+)");
+    for (std::sregex_iterator i(wires.begin(), wires.end(), var), end; i != end; ++i)
+        dumped += " " + i->str(1);
+    const std::string gtkw = Read(dir_ + "/out.gtkw");
+    for (std::sregex_iterator i(gtkw.begin(), gtkw.end(), shown), end; i != end; ++i)
+        saved += " " + i->str(1);
+    EXPECT_EQ(saved, dumped);
+    EXPECT_NE(gtkw.find("\n[dumpfile] \"" + dir_ + "/out.vcd\"\n"), kNone) << gtkw;
     // GTKWave's own converter takes it, and what it made gives back the same.
     EXPECT_EQ(
         Shell("cd " + dir_ + " && vcd2fst out.vcd out.fst >/dev/null && fst2vcd out.fst >back.vcd"),
@@ -333,6 +374,24 @@ TEST_F(DecodeTool, DumpOfACaptureIsWhatSigrokAndGtkwaveRead) {
               "2 Posuv X: on 1 times, shortest on 4.583 ms, shortest off -, on 60.0 % of 0.008 s\n"
               "64: on 1 times, shortest on -, shortest off -, on 2.5 % of 0.008 s\n"
               "zorvane-decode: frames 4, changes 3, link drops 0, port losses 0\nexit 0\n");
+}
+
+// The README's sigrok-cli line, run as written on the dump of 33 s on the line: a small file
+// that still holds every change.
+TEST_F(DecodeTool, TheReadmesSigrokRecipeKeepsADumpSmall) {
+    REQUIRE_VIEWER_TOOLS();
+    std::string capture;  // a lamp walking, a step every 44 frames (100 ms)
+    for (int frame = 0; frame < 14'400; ++frame)
+        capture += Wire(Lit({1 + frame / 44 % 64}));
+    EXPECT_TRUE(Decode("--names= --vcd out.vcd", capture).ends_with("exit 0\n"));
+    const std::string readme = Read(ZORVANE_SOURCE "/README.md");
+    const auto at = readme.find("\nsigrok-cli ") + 1;
+    ASSERT_NE(at, 0u);
+    EXPECT_EQ(Shell("cd " + dir_ + " && " + readme.substr(at, readme.find('\n', at) - at)),
+              "exit 0\n");
+    EXPECT_LT(std::filesystem::file_size(dir_ + "/out.sr"), 20'000u);
+    const std::string back = Shell("sigrok-cli -i " + dir_ + "/out.sr -O vcd");
+    EXPECT_EQ(Count(Changes(back), "\n#"), Count(Changes(Read(dir_ + "/out.vcd")), "\n#")) << back;
 }
 
 TEST_F(DecodeTool, RecordReadBackShowsTheBouncingContactInStatsAndDump) {
@@ -393,11 +452,6 @@ TEST_F(DecodeTool, DeviceReadsALineBridgedFromTcpBySocat) {
 // --mqtt, against a real broker.
 
 const std::string kMosquitto = "/usr/sbin/mosquitto";
-
-std::string Read(const std::string& path) {
-    std::ifstream in(path);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
 
 // A broker of our own on a free port, its files in `dir`; `listener` adds to its listener.
 class Broker {
@@ -490,13 +544,6 @@ std::vector<std::string> Events(const std::string& text) {
         out.push_back(i->str(1) + " " + i->str(2) + ((*i)[3].matched ? " " + i->str(3) : "") +
                       ((*i)[4].matched ? " " + i->str(4) : ""));
     return out;
-}
-
-std::size_t Count(const std::string& text, const std::string& what) {
-    std::size_t n = 0;
-    for (auto at = text.find(what); at != kNone; at = text.find(what, at + 1))
-        ++n;
-    return n;
 }
 
 TEST_F(DecodeTool, MqttTellsStateLampsAndEventsAndTheWillTellsTheEnd) {
@@ -620,46 +667,127 @@ TEST_F(DecodeTool, MqttKeepsTheLatestEventsWhileTheBrokerIsAway) {
     EXPECT_NE(broker.Retained("-t line/state").find("\"bytes\":\"1927000000000040\""), kNone);
 }
 
+// A broker that wants a password and a client certificate. A decoder not given its CA, nor
+// finding it in the system's store, is told so and ends: trying again would not help. One that
+// is given it publishes, also after the broker was away.
 TEST_F(DecodeTool, MqttOverTlsWithAPasswordTrustsOnlyTheCaItIsGiven) {
     REQUIRE_MOSQUITTO();
     const std::string req =
-        "openssl req -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes "
-        "-days 2 ";
+        "openssl req -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 2 ";
     Write("san.ext", "subjectAltName=DNS:localhost\n");
     ASSERT_EQ(Shell("cd " + dir_ + " && (" + req +
-                    "-x509 -keyout ca.key -out ca.pem -subj /CN=ca && " + req +
-                    "-keyout server.key -out server.csr -subj /CN=localhost && openssl x509 "
-                    "-req -in server.csr -CA ca.pem -CAkey ca.key -CAcreateserial -out server.pem "
-                    "-days 2 -extfile san.ext) 2>/dev/null && mosquitto_passwd -c -b passwords "
+                    "-x509 -keyout ca.key -out ca.pem -subj /CN=ca && for c in server client; do " +
+                    req + "-keyout $c.key -out $c.csr -subj /CN=localhost && openssl x509 -req " +
+                    "-in $c.csr -CA ca.pem -CAkey ca.key -CAcreateserial -out $c.pem -days 2 " +
+                    "-extfile san.ext; done) 2>/dev/null && mosquitto_passwd -c -b passwords " +
                     "zorvane 's3cret \"x'"),
               "exit 0\n");
     Broker broker(dir_,
-                  "cafile ca.pem\ncertfile server.pem\nkeyfile server.key\n"
-                  "password_file passwords\nallow_anonymous false\n");
+                  "cafile ca.pem\ncertfile server.pem\nkeyfile server.key\nrequire_certificate "
+                  "true\npassword_file passwords\nallow_anonymous false\n");
     Line line(dir_, "COM1"), other(dir_, "COM2"), third(dir_, "COM3");
     Write("password", "s3cret \"x\n");
-    const std::string url = " --mqtt mqtts://zorvane@localhost:" + std::to_string(broker.Port());
+    const std::string url = " --mqtt mqtts://zorvane@localhost:" + std::to_string(broker.Port()),
+                      mine = " --mqtt-cert client.pem --mqtt-key client.key --names=";
     Child trusting(dir_, kDecode + " --device COM1 --mqtt-password-file password --mqtt-cafile " +
-                             "ca.pem" + url + "/line 2>trusting.txt");
-    Child doubting(dir_, "env ZORVANE_MQTT_PASSWORD='s3cret \"x' " + kDecode + " --device COM2" +
-                             url + "/other 2>doubting.txt");
+                             "ca.pem" + mine + url + "/line 2>trusting.txt");
     // The system's store, as OpenSSL finds it, holding the CA.
     Child storing(dir_, "env SSL_CERT_FILE=ca.pem ZORVANE_MQTT_PASSWORD='s3cret \"x' " + kDecode +
-                            " --device COM3" + url + "/store 2>storing.txt");
-    ASSERT_TRUE(line.Open() && other.Open() && third.Open());
+                            " --device COM3" + mine + url + "/store 2>storing.txt");
+    const std::string doubting =
+        Shell("cd " + dir_ + " && env ZORVANE_MQTT_PASSWORD=x timeout 20 " + kDecode +
+              " --device COM2" + mine + url + "/other");
+    EXPECT_NE(doubting.find(": the MQTT broker at localhost:" + std::to_string(broker.Port()) +
+                            " is not trusted: no certificate authority of this system signed its "
+                            "certificate ("),
+              kNone)
+        << doubting;
+    EXPECT_TRUE(
+        doubting.ends_with("); give the broker's with --mqtt-cafile FILE; nothing is "
+                           "published\nexit 2\n"));
+    ASSERT_TRUE(line.Open() && third.Open());
+    const std::string login = "--cafile " + dir_ + "/ca.pem --cert " + dir_ + "/client.pem " +
+                              "--key " + dir_ + "/client.key -u zorvane -P 's3cret \"x'";
+    const auto shows = [&](const std::string& bytes) {
+        return WaitUntil([&] {
+            return broker.Retained("-t line/state", login).find("\"bytes\":\"" + bytes) != kNone;
+        });
+    };
     line.Send(Wire(Lit({5})));
-    other.Send(Wire(Lit({5})));
-    const std::string login = "--cafile " + dir_ + "/ca.pem -u zorvane -P 's3cret \"x'";
-    EXPECT_TRUE(WaitUntil([&] {
-        return broker.Retained("-t line/state", login).find("\"bytes\":\"1000000000000000\"") !=
-               kNone;
-    }));
-    EXPECT_EQ(broker.Retained("-t other/status", login), "Timed out\nexit 27\n");  // none came
+    EXPECT_TRUE(shows("10"));
     EXPECT_EQ(broker.Retained("-t store/status", login),
               "store/status online\nTimed out\nexit 27\n");
-    EXPECT_NE(Read(dir_ + "/doubting.txt").find("is unreachable"), kNone);
     EXPECT_NE(Read(dir_ + "/trusting.txt").find("publishing to the MQTT broker at localhost:"),
               kNone);
+    broker.Stop();
+    std::this_thread::sleep_for(1500ms);  // a try while it is away, refused
+    broker.Start();
+    line.Send(Wire(Lit({6})));
+    EXPECT_TRUE(shows("20")) << Read(dir_ + "/trusting.txt");
+}
+
+// A broker's ACLs and sessions need a client id that stays from run to run; a long one is cut to
+// what every broker takes, and still tells lines apart. One can be chosen.
+TEST_F(DecodeTool, MqttClientIdIsTheSameOnEveryRunUnlessChosen) {
+    REQUIRE_MOSQUITTO();
+    Broker broker(dir_, "allow_anonymous true\n");
+    const std::string adapter = "usb-FTDI_FT232R_USB_UART_A10K5XY";
+    Line line(dir_, adapter + "Z-if00"), other(dir_, adapter + "W-if00");
+    const auto id = [&](const std::string& options) {  // as the broker logged it
+        const std::string log = Read(dir_ + "/broker.log");
+        Child decoder(dir_, kDecode + " --names= --mqtt " + broker.Url() + "/line " + options);
+        EXPECT_TRUE(WaitUntil(
+            [&] { return Count(Read(dir_ + "/broker.log"), " as ") > Count(log, " as "); }));
+        const std::string now = Read(dir_ + "/broker.log");
+        const auto as = now.rfind(" as ") + 4;
+        return now.substr(as, now.find(' ', as) - as);
+    };
+    const std::string first = id("--device " + adapter + "Z-if00");
+    EXPECT_TRUE(first.starts_with("zorvane-") && first.size() == 23) << first;
+    EXPECT_EQ(id("--device " + adapter + "Z-if00"), first);
+    EXPECT_NE(id("--device " + adapter + "W-if00"), first);
+    EXPECT_EQ(id("--device " + adapter + "W-if00 --mqtt-client-id line-7"), "line-7");
+}
+
+// The service as systemd starts it: the unit's ExecStart with the values of the example
+// configuration, the broker's URL set as its user would, the adapter a pseudo-terminal.
+TEST_F(DecodeTool, TheServiceRunsFromItsUnitWithTheExampleConfiguration) {
+    REQUIRE_MOSQUITTO();
+    Broker broker(dir_, "allow_anonymous true\n");
+    Line line(dir_, "usb-line7");
+    const std::string unit = Read(ZORVANE_SOURCE "/packaging/zorvane-decode@.service.in");
+    EXPECT_NE(unit.find("\nRestartPreventExitStatus=2\n"), kNone);  // a configuration error stays
+    std::map<std::string, std::string> values;  // systemd's EnvironmentFile: KEY=VALUE lines
+    std::istringstream conf(Read(ZORVANE_SOURCE "/packaging/zorvane-decode.conf"));
+    for (std::string l; std::getline(conf, l);)
+        if (const auto eq = l.find('='); !l.starts_with('#') && eq != kNone)
+            values[l.substr(0, eq)] = l.substr(eq + 1);
+    values["ZORVANE_MQTT_URL"] = broker.Url() + "/plant/line7";
+    const auto command = [&] {  // ${NAME} is one word, $NAME the words of its value
+        const auto at = unit.find("\nExecStart=") + 11;
+        std::string in = unit.substr(at, unit.find('\n', at) - at), out = "env";
+        for (const auto& [name, value] : values)
+            out += " " + name + "='" + value + "'";
+        in = std::regex_replace(std::regex_replace(in, std::regex("@ZORVANE_DECODE@"), kDecode),
+                                std::regex("/dev/serial/by-id/%i"), dir_ + "/usb-line7");
+        static const std::regex variable("\\$\\{(\\w+)\\}|\\$(\\w+)");
+        std::smatch m;
+        for (out += " "; std::regex_search(in, m, variable); in = m.suffix())
+            out +=
+                m.prefix().str() + (m[1].matched ? "'" + values[m.str(1)] + "'" : values[m.str(2)]);
+        return out + in;
+    };
+    Child service(dir_, command() + " 2>service.txt");
+    ASSERT_TRUE(line.Open());
+    EXPECT_TRUE(WaitUntil([&] {
+        return broker.Retained("-t plant/line7/status").starts_with("plant/line7/status online\n");
+    }));
+    EXPECT_NE(Read(dir_ + "/service.txt").find("the lamps are unnamed"), kNone);
+    values["ZORVANE_NAMES"] =
+        "/nonexistent/line7.ini";  // named, and not there: no use trying again
+    EXPECT_EQ(
+        Shell(command()),
+        "zorvane-decode: cannot open /nonexistent/line7.ini: No such file or directory\nexit 2\n");
 }
 
 }  // namespace

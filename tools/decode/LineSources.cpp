@@ -47,7 +47,8 @@ int ReadAll(int fd, const char* name, LineCore& line, std::string& out) {
 
 }  // namespace
 
-int ReadDevice(const std::string& portName, LineCore& line, std::string& out) {
+int ReadDevice(const std::string& portName, LineCore& line, std::string& out,
+               const std::function<bool()>& ended) {
     const std::string path = DevicePath(portName);
     SerialOpenResult opened = SerialPort::Open(path);
     if (!opened.port) {
@@ -65,7 +66,7 @@ int ReadDevice(const std::string& portName, LineCore& line, std::string& out) {
                                   line.PortBack(Moment::Now());
                           });
     line.Start(Moment::Now());
-    while (!stop.Requested()) {
+    while (!stop.Requested() && !ended()) {
         const auto started = std::chrono::steady_clock::now();
         const auto bytes = port.Read();
         line.Read(bytes, Moment::Now());

@@ -6,12 +6,13 @@
 #include <cstring>
 #include <string_view>
 
+#include "GtkwaveSave.h"
 #include "TextOutput.h"
 
 namespace zorvane {
 
 TimelineRun::TimelineRun(const char* vcd, bool stats, const LampCaptions& captions)
-    : vcdPath_(vcd) {
+    : vcdPath_(vcd), captions_(captions) {
     if (vcd) vcd_.emplace(captions);
     if (stats) stats_.emplace(captions);
     if (vcd_ && stats_) both_.emplace(*vcd_, *stats_);
@@ -28,7 +29,13 @@ bool TimelineRun::Open() {
         const int saved = ::dup(STDOUT_FILENO);
         report_ = saved >= 0 ? ::fdopen(saved, "w") : nullptr;
     }
-    if (report_ && std::freopen(vcdPath_, "w", stdout)) return true;
+    if (report_ && std::freopen(vcdPath_, "w", stdout)) {
+        // The dump is what was asked for; without its save file it still opens.
+        const std::string note = WriteGtkwaveSave(vcdPath_, captions_);
+        if (!note.empty()) std::fprintf(stderr, "zorvane-decode: %s\n", note.c_str());
+        savedView_ = note.empty();
+        return true;
+    }
     std::fprintf(stderr, "zorvane-decode: cannot write %s: %s\n", vcdPath_, std::strerror(errno));
     if (!report_) report_ = stdout;
     return false;
@@ -41,6 +48,9 @@ Timeline& TimelineRun::Get() {
 }
 
 int TimelineRun::Finish(int status) {
+    // Now that its end is known, the view opens on the whole dump; should that fail, the save
+    // file written at the start stays.
+    if (savedView_ && status == 0) (void)WriteGtkwaveSave(vcdPath_, captions_, vcd_->Now());
     if (status != 0 || !stats_) return status;
     return WriteOutput(stats_->Report(), report_) ? 0 : 1;
 }

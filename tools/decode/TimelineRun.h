@@ -11,8 +11,8 @@
 
 namespace zorvane {
 
-// --vcd and --stats of one input: the waveform dump, written as it goes, and the lamps'
-// statistics, written at the end.
+// --vcd and --stats of one input: the waveform dump, written as it goes with a GTKWave save file
+// beside it, and the lamps' statistics, written at the end.
 class TimelineRun {
   public:
     // `vcd`: the dump's file, "-" for standard output, null for none.
@@ -30,6 +30,8 @@ class TimelineRun {
 
   private:
     const char* vcdPath_;
+    const LampCaptions& captions_;
+    bool savedView_ = false;  // the GTKWave save file beside the dump is ours
     std::optional<VcdWriter> vcd_;
     std::optional<LampStats> stats_;
     std::optional<TimelinePair> both_;
