@@ -176,7 +176,7 @@ TEST_F(MonitorControllerTest, TheDialogOffersAPortThatOpensWithTheKeyboardOnIt) 
     const struct {
         const char *type, *console, *com1, *remembered, *offered;
     } cases[] = {
-        {"4", "ttyS0", nullptr, "", "FTDI FT232R USB UART · A1 ("},  // the console
+        {"4", "ttyS0", nullptr, "", "FTDI FT232R USB UART · A1 ("},     // the console
         {"0", "tty0", nullptr, "COM4", "FTDI FT232R USB UART · A1 ("},  // not fitted; COM4 gone
         {"4", "tty0", nullptr, "", "COM1"},
         {"4", "ttyS0", "nowhere", "", "COM1"},  // ./COM1 counts wherever it leads
