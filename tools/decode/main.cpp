@@ -67,7 +67,7 @@ constexpr const char* kUsage =
     "  --list         the serial devices there now, as the monitor's dialog finds them, one a\n"
     "                 line: stable path, kernel name and description, separated by tabs; bytes\n"
     "                 below 0x20 and backslashes in a path are written \\xNN. Exit status 0\n"
-    "                 also when there is none.\n"
+    "                 also when there is none, which standard error then says.\n"
     "  --changes      one line only when something changes, instead:\n"
     "                   WHEN D0 D1 D2 D3 D4 E0 E1 E2 [+N NAME|-N NAME]...\n"
     "                     the data differ from the frame before (the first frame always does);\n"

@@ -82,7 +82,8 @@ void MqttPublisher::WakeLocked() {
 
 void MqttPublisher::Run(std::stop_token stop) {
     mosquitto_lib_init();
-    client_.reset(new Handle{mosquitto_new(settings_.clientId.c_str(), true, this)});
+    const std::string& id = settings_.clientId;  // empty: one the library makes up
+    client_.reset(new Handle{mosquitto_new(id.empty() ? nullptr : id.c_str(), true, this)});
     mosquitto* mosq = client_->mosq;
     if (!mosq) {  // out of memory: the line is still decoded, only not published
         std::fprintf(stderr, "zorvane-decode: cannot make an MQTT client: %s\n",
