@@ -15,7 +15,7 @@ struct MqttSettings {
     int port = 0;
     std::string prefix;  // the topics' first levels, without a trailing '/'
     std::optional<std::string> password;
-    std::string caFile;  // empty: the system's certificate store
+    std::string caFile;    // empty: the system's certificate store
     std::string clientId;  // the broker's name for the connection
     std::string certFile;  // with keyFile, a client certificate for mqtts://; empty: none
     std::string keyFile;
