@@ -247,11 +247,13 @@ TEST_F(EndToEnd, FramesShowUntilSilenceAndTheCloseButtonGivesThePortBack) {
     EXPECT_EQ(pty_.Settings().c_cc[VMIN], 7);
     EXPECT_EQ(pty_.Settings().c_cc[VTIME], 42);
 
-    // Again, and SIGTERM just after a change: the record holds every change of the run, then
-    // its end, as after the close button.
+    // Again as from a script, the port and a names file on the command line: no dialog (nobody
+    // would answer it). And
+    // SIGTERM just after a change: the record holds every change of the run, then its end, as
+    // after the close button.
+    folder_.Write("line7.ini", "IN\nJedna\n");
     Transmit(kFrame);
-    StartProgram();
-    ASSERT_TRUE(Press(WaitForWindow({"--name", "^Choose port$"}), {"Return"}));
+    StartProgram({"--names", "line7.ini", "COM1"});
     const Window again = WaitForWindow({"--name", "^Zorvane — "});
     ASSERT_TRUE(WaitUntil([&] { return FormShows(Capture(again), kFrame, true); }, kAppearMs));
     const Frame next{{0x02}};
@@ -272,8 +274,11 @@ TEST_F(EndToEnd, FramesShowUntilSilenceAndTheCloseButtonGivesThePortBack) {
     const std::string lit = "01 80 55 a9 f0 3c 81 7e";
     ASSERT_EQ(kept.size(), 7u) << all;  // start, lit, end; start, lit, next, end
     EXPECT_EQ(kept[2], "record-end") << all;
-    EXPECT_TRUE(kept[3].starts_with("record-start port=\"COM1\"")) << all;
-    EXPECT_TRUE(kept[4].starts_with(lit) && kept[5].starts_with("02 00 00 00 00 00 00 00 -1"))
+    EXPECT_TRUE(kept[3].starts_with("record-start port=\"COM1\"") &&
+                kept[3].ends_with(" names=\"" + folder_.Path() + "/line7.ini\""))
+        << all;
+    EXPECT_TRUE(kept[4].starts_with(lit + " +1 Jedna +16 ") &&
+                kept[5].starts_with("02 00 00 00 00 00 00 00 -1 Jedna"))
         << all;
     EXPECT_EQ(kept[6], "record-end") << "the record was not closed\n" << all;
 }
@@ -304,27 +309,6 @@ TEST_F(EndToEnd, StoppedInTheDialogOrAMissingPortEndsTheProgramWithoutOpeningOne
     ASSERT_NE(question, 0u) << "no question about the missing COM2";
     ASSERT_TRUE(Press(question, {"n"}));
     EXPECT_TRUE(EndsWithStatusZero(kAppearMs)) << "No did not end the program";
-}
-
-// From a script or a desktop launcher: the port opens without the dialog, the lamps named from
-// the file given, as the record tells.
-TEST_F(EndToEnd, APortAndANamesFileOnTheCommandLineOpenWithoutTheDialog) {
-    folder_.Write("line7.ini", "IN\nJedna\n");
-    Transmit(kFrame);
-    StartProgram({"--names", "line7.ini", QString::fromStdString(pty_.Slave())});
-    const Window form = WaitForWindow({"--name", "^Zorvane — "});
-    ASSERT_NE(form, 0u);
-    EXPECT_TRUE(WaitUntil([&] { return FormShows(Capture(form), kFrame, true); }, kAppearMs));
-    EXPECT_TRUE(test::Run("xdotool", {"search", "--name", "^Choose port$"}).out.isEmpty());
-    program_.terminate();
-    EXPECT_TRUE(EndsWithStatusZero(kCloseMs));
-    const auto lines = RecordLines(qEnvironmentVariable("XDG_STATE_HOME") + "/zorvane");
-    ASSERT_GE(lines.size(), 2u);
-    EXPECT_NE(lines[0].find(" record-start port=\"" + pty_.Slave() + "\" device=\"" + pty_.Slave() +
-                            "\" names=\"" + folder_.Path() + "/line7.ini\""),
-              std::string::npos)
-        << lines[0];
-    EXPECT_NE(lines[1].find(" +1 Jedna +16 "), std::string::npos) << lines[1];
 }
 
 // What a screen reader or a GUI test tool gets. The port is chosen through AT-SPI's Toggle

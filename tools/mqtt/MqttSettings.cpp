@@ -168,10 +168,8 @@ bool LoadMqttIdentity(MqttSettings& settings, const char* clientId, std::string_
     if (id.empty() || id.size() > 65535 || id.find('\0') != std::string_view::npos ||
         mosquitto_validate_utf8(id.data(), int(id.size())) != MOSQ_ERR_SUCCESS)
         error = {2, "--mqtt-client-id takes 1 to 65535 bytes of UTF-8 text"};
-    else if (!certFile != !keyFile)
-        error = {2, "--mqtt-cert and --mqtt-key go together"};
-    else if (certFile && !settings.tls)
-        error = {2, "--mqtt-cert and --mqtt-key go with an mqtts:// URL"};
+    else if (!certFile != !keyFile || (certFile && !settings.tls))
+        error = {2, "--mqtt-cert and --mqtt-key go together, with an mqtts:// URL"};
     for (const char* file : {certFile, keyFile})
         if (error.message.empty() && file && !std::ifstream(file))
             error = {1, std::string("cannot read ") + file + ": " + std::strerror(errno)};
