@@ -34,10 +34,14 @@ export HOME=$top/demo/.home XDG_CONFIG_HOME=$top/demo/.home/.config
 export XDG_STATE_HOME=$top/demo/.home/.local/state
 mkdir -p "$HOME"
 
+# The monitor ends first, so that it puts the port's settings back while the port is still
+# there; then the X server, then the simulator.
 pids=()
 cleanup() {
-  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null || true; done
-  wait 2>/dev/null || true
+  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
+    kill "${pids[i]}" 2>/dev/null || true
+    wait "${pids[i]}" 2>/dev/null || true
+  done
 }
 trap cleanup EXIT INT TERM
 
@@ -53,16 +57,18 @@ if [ -z "$shot" ] && [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
 fi
 
 echo "Running under Xvfb and saving a screenshot."
-display=:$((90 + RANDOM % 100))
-Xvfb "$display" -noreset -screen 0 1024x768x24 >/dev/null 2>&1 &
+# Xvfb picks a free display itself and writes its number once it takes clients.
+rm -f .display
+Xvfb -displayfd 3 -noreset -nolisten tcp -screen 0 1024x768x24 3>.display >/dev/null 2>&1 &
 pids+=($!)
-export DISPLAY=$display
+for _ in $(seq 100); do [ -s .display ] && break; sleep 0.1; done
+[ -s .display ] || { echo "Xvfb did not start" >&2; exit 1; }
+export DISPLAY=:$(cat .display)
 unset WAYLAND_DISPLAY
 if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
   export XDG_RUNTIME_DIR=$top/demo/.runtime
   mkdir -p -m 0700 "$XDG_RUNTIME_DIR"
 fi
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 
 find_window() {  # the first window whose whole title matches $1, after up to 10 s
   local id=""

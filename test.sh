@@ -6,7 +6,7 @@
 #   ./test.sh --quick  the whole suite once, in the normal build (build/)
 set -euo pipefail
 cd "$(dirname "$0")"
-scripts/install-deps.sh
+if [ "${1:-}" = "--quick" ]; then scripts/install-deps.sh --quick; else scripts/install-deps.sh; fi
 
 fuzz_seconds=${ZORVANE_FUZZ_SECONDS:-45}
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1

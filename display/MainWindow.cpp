@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMessageBox>
@@ -25,8 +26,6 @@
 namespace zorvane {
 
 namespace {
-
-const char kNamesFile[] = "names.ini";
 
 // Sizes are character heights in pixels (96 dpi).
 QFont PixelFont(const QStringList& families, int pixels) {
@@ -96,7 +95,7 @@ void ShowNames(const std::array<QLabel*, kLampCount>& labels,
 
 }  // namespace
 
-MainWindow::MainWindow(MessageFn showMessage, QWidget* parent)
+MainWindow::MainWindow(MessageFn showMessage, const QString& namesFile, QWidget* parent)
     : QWidget(parent),
       showMessage_(std::move(showMessage)),
       repaintPacer_(new RepaintPacer(this, [this] { PutLastFrameOnWindow(); })) {
@@ -110,7 +109,7 @@ MainWindow::MainWindow(MessageFn showMessage, QWidget* parent)
     BuildControls();
     resize(layout::kClientSize);
     PlaceOnScreen();
-    LoadLampNames();
+    LoadLampNames(namesFile);
     watchdog_->start();  // only after a missing names file has been reported
 }
 
@@ -177,25 +176,26 @@ void MainWindow::PlaceOnScreen() {
     move(screen->availableGeometry().center() - rect().center());
 }
 
-void MainWindow::LoadLampNames() {
+void MainWindow::LoadLampNames(const QString& file) {
     NamesFileError error;
-    names_ = LoadNamesFile(kNamesFile, error);
+    const QFileInfo where(QDir::current().absoluteFilePath(file));
+    names_ = LoadNamesFile(QFile::encodeName(file).toStdString(), error);
     if (names_) {
-        namesFile_ = QDir::current().absoluteFilePath(QString::fromLatin1(kNamesFile));
+        namesFile_ = where.filePath();
         ShowNames(lampNames_, lamps_, names_->captions);
         return;
     }
     // The system's own words are English; its name for the error is not a sentence.
     const bool unread = error.step == NamesFileError::Step::Read;
     const QString text =
-        unread ? QStringLiteral("Nelze přečíst soubor names.ini s pojmenováním proměnných")
-               : QStringLiteral("Nelze otevřít soubor names.ini s pojmenováním proměnných");
-    const QString detail =
-        unread ? QStringLiteral("%1: chyba při čtení (%2)")
-                     .arg(QDir::toNativeSeparators(QDir::current().absoluteFilePath(kNamesFile)),
-                          QString::fromLatin1(::strerrorname_np(error.sysErrno)))
-               : QStringLiteral("Hledáno ve složce %1")
-                     .arg(QDir::toNativeSeparators(QDir::currentPath()));
+        (unread ? QStringLiteral("Nelze přečíst soubor %1 s pojmenováním proměnných")
+                : QStringLiteral("Nelze otevřít soubor %1 s pojmenováním proměnných"))
+            .arg(where.fileName());
+    const QString detail = unread ? QStringLiteral("%1: chyba při čtení (%2)")
+                                        .arg(QDir::toNativeSeparators(where.filePath()),
+                                             QString::fromLatin1(::strerrorname_np(error.sysErrno)))
+                                  : QStringLiteral("Hledáno ve složce %1")
+                                        .arg(QDir::toNativeSeparators(where.absolutePath()));
     if (showMessage_) {
         showMessage_(this, text, detail);
         return;

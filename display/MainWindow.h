@@ -34,9 +34,12 @@ class MainWindow : public QWidget {
     using MessageFn =
         std::function<void(QWidget* parent, const QString& text, const QString& detail)>;
 
-    // Loads the lamp names from names.ini in the current folder (a missing file is reported
-    // through `showMessage`, by default a message box) and starts the watchdog.
-    explicit MainWindow(MessageFn showMessage = {}, QWidget* parent = nullptr);
+    // Loads the lamp names from `namesFile`, by default names.ini in the current folder (a
+    // missing file is reported through `showMessage`, by default a message box) and starts the
+    // watchdog.
+    explicit MainWindow(MessageFn showMessage = {},
+                        const QString& namesFile = QStringLiteral("names.ini"),
+                        QWidget* parent = nullptr);
 
     // Puts a complete frame on the window: lamps, hex texts, the status line of its last byte,
     // a live indicator, and the watchdog started afresh. User-interface thread only, while the
@@ -81,7 +84,7 @@ class MainWindow : public QWidget {
     void BuildControls();
     void BuildLampPanels();
     void PlaceOnScreen();
-    void LoadLampNames();
+    void LoadLampNames(const QString& file);
     void OnWatchdogTimeout();
     bool FrameOnItsWay() const;
     void ShowSilence();

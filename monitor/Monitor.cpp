@@ -43,12 +43,13 @@ PortOpenResult Monitor::Opener::Open(const std::string& portName,
 Monitor::Monitor() : Monitor(Options{}) {}
 
 Monitor::Monitor(Options options)
-    : window_(std::move(options.showMessage)),
+    : window_(std::move(options.showMessage), options.namesFile),
       windowView_(std::make_unique<WindowView>(window_)),
       wrappedView_(options.wrapView ? options.wrapView(*windowView_) : nullptr),
       opener_(std::move(options.wrapPort)),
       controller_(wrappedView_ ? *wrappedView_ : *windowView_, opener_,
                   std::move(options.endApplication)) {
+    controller_.OpenAtStart(std::move(options.port));
     window_.SetPortProcedure([this] { controller_.ChooseAndOpenPort(); });
     window_.SetCloseProcedure([this] { controller_.Close(); });
     window_.SetLatestFrameProbe([this] { return controller_.LatestFrameTime(); });

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "ByteSource.h"
 #include "MainWindow.h"
@@ -22,9 +23,12 @@ class Monitor {
         std::function<std::unique_ptr<ByteSource>(std::unique_ptr<ByteSource>)> wrapPort;
         // Wraps the window as the controller sees it (the bench counts what it shows).
         std::function<std::unique_ptr<MonitorView>(MonitorView& window)> wrapView;
+        QString namesFile = QStringLiteral("names.ini");  // relative to the current folder
+        std::string port;  // opened at the first tick without the dialog; empty: the dialog
     };
 
-    // Reads names.ini and starts the watchdog, whose first tick opens the port dialog.
+    // Reads the names file and starts the watchdog, whose first tick opens the port, or the
+    // port dialog.
     explicit Monitor(Options options);
     Monitor();
     Monitor(const Monitor&) = delete;

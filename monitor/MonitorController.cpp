@@ -6,18 +6,37 @@
 #include <QPointer>
 
 #include "LineSettings.h"
-#include "PortDialog.h"
 #include "PortName.h"
 
 namespace zorvane {
 
 namespace {
 
+// What failed, in the question's words.
+QString Question(PortError kind) {
+    switch (kind) {
+        case PortError::NotFound:
+            return QStringLiteral("Tento port neexistuje, chcete vybrat jiný");
+        case PortError::NoPermission:
+            return QStringLiteral("K tomuto portu nemáte přístup, chcete vybrat jiný");
+        case PortError::Busy:
+            return QStringLiteral("Tento port používá jiný program, chcete vybrat jiný");
+        case PortError::NotSerial:
+            return QStringLiteral("Toto není sériový port, chcete vybrat jiný");
+        case PortError::Console:
+            return QStringLiteral("Tento port je systémová konzole, chcete vybrat jiný");
+        case PortError::Gone:
+            return QStringLiteral("Tento port neodpovídá, chcete vybrat jiný");
+        case PortError::Other:
+            break;
+    }
+    return QStringLiteral("Tento port nelze otevřít, chcete vybrat jiný");
+}
+
 // Detail below the question: which device, and what the system said about it.
 bool AnotherPortWanted(QWidget* parent, const OpenError& error) {
     QPointer<QMessageBox> box =
-        new QMessageBox(QMessageBox::Question, QString(),
-                        QStringLiteral("Tento port neexistuje, chcete vybrat jiný"),
+        new QMessageBox(QMessageBox::Question, QString(), Question(error.kind),
                         QMessageBox::Yes | QMessageBox::No, parent);
     box->setDefaultButton(QMessageBox::Yes);
     box->setInformativeText(QString::fromStdString(error.CzechReason()));
@@ -48,8 +67,7 @@ MonitorController::~MonitorController() {
 void MonitorController::ChooseAndOpenPort() {
     // A run opens a port once; there is no changing it while open, nor opening it once closed.
     if (port_ || closed_) return;
-    const std::optional<PortChoice> choice =
-        PortDialog::Choose(view_.DialogParent(), catalogue_, settings_.LastPort().toStdString());
+    const std::optional<PortChoice> choice = Choose();
     if (closed_) return;  // closed while the dialog was open (a signal): the program is ending
     if (!choice) {
         endApplication_();
@@ -72,6 +90,15 @@ void MonitorController::ChooseAndOpenPort() {
     view_.ShowOpenPort(choice->title);
     StartRecord(choice->port);
     StartReader(std::move(opened.port));
+}
+
+std::optional<PortChoice> MonitorController::Choose() {
+    if (!startPort_.empty()) {
+        preselect_ = startPort_;  // offered first should it fail
+        return ChoiceOf(std::exchange(startPort_, {}), catalogue_);
+    }
+    if (preselect_.empty()) preselect_ = settings_.LastPort().toStdString();
+    return PortDialog::Choose(view_.DialogParent(), catalogue_, preselect_);
 }
 
 void MonitorController::OfferAnotherPort(const OpenError& error) {

@@ -11,6 +11,7 @@
 #include "HandOff.h"
 #include "LineCore.h"
 #include "MonitorView.h"
+#include "PortDialog.h"
 #include "PortError.h"
 #include "PortOpener.h"
 #include "ReaderThread.h"
@@ -45,8 +46,12 @@ class MonitorController {
     MonitorController(const MonitorController&) = delete;
     MonitorController& operator=(const MonitorController&) = delete;
 
-    // The watchdog's tick runs this while a port is still to be chosen: the dialog, then the
-    // opening, or the question whether to choose another port.
+    // The first tick opens `port` ("COM1", a device path) without the dialog; should it fail,
+    // the question follows as after the dialog. Empty: the dialog as always.
+    void OpenAtStart(std::string port) { startPort_ = std::move(port); }
+
+    // The watchdog's tick runs this while a port is still to be chosen: the dialog (or the port
+    // to open at start), then the opening, or the question whether to choose another port.
     void ChooseAndOpenPort();
     // The window's close runs this. Stops the reader, then restores the port's settings and
     // closes it, then closes the record; without an open port it does nothing. No port opens
@@ -61,6 +66,7 @@ class MonitorController {
     std::optional<std::chrono::steady_clock::time_point> LatestFrameTime() const;
 
   private:
+    std::optional<PortChoice> Choose();
     void StartRecord(const std::string& port);
     void StartReader(std::unique_ptr<ByteSource> port);
     void Show(const LineEvent& event);
@@ -72,7 +78,9 @@ class MonitorController {
     DeviceCatalogue catalogue_;
     UserSettings settings_;
     bool closed_ = false;
-    UiTaskQueue uiQueue_;  // hand-offs wait here; destroyed after the reader
+    std::string startPort_;  // until its one try
+    std::string preselect_;  // the dialog's first choice: the port asked for, or the last one
+    UiTaskQueue uiQueue_;    // hand-offs wait here; destroyed after the reader
     std::unique_ptr<HandOff> handOff_;
     std::unique_ptr<ByteSource> port_;
     LineCore line_;           // the reader's; the port tells it of its losses from inside reads

@@ -11,6 +11,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <filesystem>
 
 #include "PortName.h"
@@ -46,7 +47,19 @@ std::string Node(const std::string& path) {
     return unresolved ? path : node.string();
 }
 
+// A port that is not a found device: its name, and the device it leads to when that differs.
+PortChoice PathChoice(const std::string& port) {
+    const std::string node = Node(DevicePath(port));
+    return {port, node == port ? port : port + " (" + node + ")"};
+}
+
 }  // namespace
+
+PortChoice ChoiceOf(const std::string& port, const DeviceCatalogue& catalogue) {
+    for (const SerialDevice& device : catalogue.List())
+        if (device.path == port) return {device.path, device.name};
+    return PathChoice(port);
+}
 
 PortDialog::PortDialog(DeviceCatalogue catalogue, const std::string& preselect, QWidget* parent)
     : QDialog(parent, kFixedDialog),
@@ -90,7 +103,7 @@ PortDialog::PortDialog(DeviceCatalogue catalogue, const std::string& preselect, 
     auto* rescan = new QTimer(this);
     connect(rescan, &QTimer::timeout, this, &PortDialog::Rescan);
     rescan->start(kRescanInterval);
-    ok->setFocus();
+    choices_->checkedButton()->setFocus();
     CentreOnScreen();
 }
 
@@ -111,8 +124,7 @@ PortChoice PortDialog::Chosen() const {
         const SerialDevice& device = devices_[static_cast<std::size_t>(id - kFirstFound)];
         return {device.path, device.name};
     }
-    const std::string name = PortName(id >= 1 ? id : 1);
-    return {name, name + " (" + Node(DevicePath(name)) + ")"};
+    return PathChoice(PortName(id >= 1 ? id : 1));
 }
 
 void PortDialog::AddPortButton(int number, int top) {
@@ -182,6 +194,7 @@ void PortDialog::ShowFound(std::vector<SerialDevice> devices) {
 }
 
 void PortDialog::Preselect(const std::string& port) {
+    DefaultChoice()->setChecked(true);
     for (QAbstractButton* button : choices_->buttons()) {
         const int id = choices_->id(button);
         const bool match = id >= kFirstFound
@@ -189,6 +202,17 @@ void PortDialog::Preselect(const std::string& port) {
                                : PortName(id) == port && catalogue_.Present(DevicePath(port));
         if (match) button->setChecked(true);
     }
+}
+
+// COM1 as designed, unless nothing usable is behind it and a device was found: a laptop's one
+// adapter, where /dev/ttyS0 is missing or is the console that is never opened.
+QAbstractButton* PortDialog::DefaultChoice() const {
+    const std::string com1 = DevicePath(PortName(1));
+    const std::string kernelName = std::filesystem::path(com1).filename().string();
+    const bool usable = com1.starts_with("./") || std::ranges::any_of(devices_, [&](const auto& d) {
+                            return d.kernelName == kernelName;
+                        });
+    return usable || devices_.empty() ? choices_->button(1) : choices_->button(kFirstFound);
 }
 
 void PortDialog::CentreOnScreen() {

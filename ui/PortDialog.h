@@ -9,6 +9,7 @@
 
 #include "DeviceCatalogue.h"
 
+class QAbstractButton;
 class QButtonGroup;
 class QGroupBox;
 class QLabel;
@@ -22,10 +23,15 @@ struct PortChoice {
     std::string title;  // names it in the window title: "COM1 (/dev/ttyUSB0)", a device's name
 };
 
+// `port` as a choice: a device the catalogue finds by its name, anything else (COMn, a path) with
+// the device it leads to: "COM1 (/dev/ttyUSB0)".
+PortChoice ChoiceOf(const std::string& port, const DeviceCatalogue& catalogue);
+
 // The port dialog "Choose port" (objectName OKRightDlg): COM1 to COM4, each with where it leads
 // now, and below them the serial devices found, kept up to date while the dialog is open. The
 // port that opens is the one shown checked, however it got checked. Only the Cancel button (or
-// Esc, which presses it) cancels: OK and the close box both go on with the chosen port.
+// Esc, which presses it) cancels: OK and the close box both go on with the chosen port. The
+// keyboard starts on the checked port, so the arrow keys choose and Return presses OK.
 class PortDialog : public QDialog {
     Q_OBJECT
 
@@ -34,7 +40,8 @@ class PortDialog : public QDialog {
     static constexpr std::chrono::milliseconds kRescanInterval{500};
 
     // Starts at `preselect` ("COM3", or a found device's path) when it leads to a device now,
-    // else at COM1.
+    // else at COM1; but at the first device found when there is one and COM1 leads to nothing
+    // or to the system console (no ./COM1, and no usable /dev/ttyS0).
     explicit PortDialog(DeviceCatalogue catalogue = DeviceCatalogue(),
                         const std::string& preselect = {}, QWidget* parent = nullptr);
 
@@ -54,6 +61,7 @@ class PortDialog : public QDialog {
     void ShowTarget(int number);
     void ShowFound(std::vector<SerialDevice> devices);
     void Preselect(const std::string& port);
+    QAbstractButton* DefaultChoice() const;
     void CentreOnScreen();
 
     DeviceCatalogue catalogue_;

@@ -182,12 +182,12 @@ class EndToEnd : public ::testing::Test {
         folder_.Write("names.ini", "IN\n" + std::string(24, '\n') + "i\nWWWWWWWWWW\nOUT\n");
     }
 
-    void StartProgram() {
+    void StartProgram(const QStringList& arguments = {}) {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("QT_QPA_PLATFORM", "xcb");  // the test itself draws offscreen
         program_.setProcessEnvironment(environment);
         program_.setWorkingDirectory(QString::fromStdString(folder_.Path()));
-        program_.start(Program("zorvane"), {});
+        program_.start(Program("zorvane"), arguments);
     }
 
     // Sends `frame` about at the line's rate from now on. Until the program reads, the terminal
@@ -249,11 +249,13 @@ TEST_F(EndToEnd, FramesShowUntilSilenceAndTheCloseButtonGivesThePortBack) {
     EXPECT_EQ(pty_.Settings().c_cc[VMIN], 7);
     EXPECT_EQ(pty_.Settings().c_cc[VTIME], 42);
 
-    // Again, and SIGTERM just after a change: the record holds every change of the run, then
-    // its end, as after the close button.
+    // Again as from a script, the port and a names file on the command line: no dialog (nobody
+    // would answer it). And
+    // SIGTERM just after a change: the record holds every change of the run, then its end, as
+    // after the close button.
+    folder_.Write("line7.ini", "IN\nJedna\n");
     Transmit(kFrame);
-    StartProgram();
-    ASSERT_TRUE(Press(WaitForWindow({"--name", "^Choose port$"}), {"Return"}));
+    StartProgram({"--names", "line7.ini", "COM1"});
     const Window again = WaitForWindow({"--name", "^Zorvane — "});
     ASSERT_TRUE(WaitUntil([&] { return FormShows(Capture(again), kFrame, true); }, kAppearMs));
     const Frame next{{0x02}};
@@ -275,8 +277,11 @@ TEST_F(EndToEnd, FramesShowUntilSilenceAndTheCloseButtonGivesThePortBack) {
     const std::string lit = "01 80 55 a9 f0 3c 81 7e";
     ASSERT_EQ(kept.size(), 7u) << all;  // start, lit, end; start, lit, next, end
     EXPECT_EQ(kept[2], "record-end") << all;
-    EXPECT_TRUE(kept[3].starts_with("record-start port=\"COM1\"")) << all;
-    EXPECT_TRUE(kept[4].starts_with(lit) && kept[5].starts_with("02 00 00 00 00 00 00 00 -1"))
+    EXPECT_TRUE(kept[3].starts_with("record-start port=\"COM1\"") &&
+                kept[3].ends_with(" names=\"" + folder_.Path() + "/line7.ini\""))
+        << all;
+    EXPECT_TRUE(kept[4].starts_with(lit + " +1 Jedna +16 ") &&
+                kept[5].starts_with("02 00 00 00 00 00 00 00 -1 Jedna"))
         << all;
     EXPECT_EQ(kept[6], "record-end") << "the record was not closed\n" << all;
 }
@@ -299,9 +304,9 @@ TEST_F(EndToEnd, StoppedInTheDialogOrAMissingPortEndsTheProgramWithoutOpeningOne
     StartProgram();
     const Window dialog = WaitForWindow({"--name", "^Choose port$"});
     const Window form = WaitForWindow({"--name", "^Zorvane$"});  // no port open yet
-    // Focus starts on OK: Tab to Cancel, Tab into the ports (COM1), Down to COM2. Any other
-    // port is the terminal and asks nothing.
-    ASSERT_TRUE(dialog != 0 && Press(dialog, {"Tab", "Tab", "Down", "Return"}));
+    // The keyboard starts on COM1: Down to COM2, Return for OK. Any other port is the terminal
+    // and asks nothing.
+    ASSERT_TRUE(dialog != 0 && Press(dialog, {"Down", "Return"}));
     // Untitled, so found as the program's other window.
     const Window question = WaitForWindow({"--class", "^zorvane$"}, form);
     ASSERT_NE(question, 0u) << "no question about the missing COM2";

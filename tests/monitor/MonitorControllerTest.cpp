@@ -112,7 +112,7 @@ class MonitorControllerTest : public testing::Test {
     MonitorController controller_{host_, opener_, [this] { ++ends_; }, catalogue_};
 };
 
-TEST_F(MonitorControllerTest, TheDialogStartsAtCom1ShowsWhereEachPortLeadsAndTabsInOrder) {
+TEST_F(MonitorControllerTest, TheDialogShowsWhereEachPortLeadsAndTabsInOrder) {
     test::Pty pty;
     ZORVANE_REQUIRE_PTY(pty);
     folder_.Link("COM1", folder_.Path() + "/unplugged");
@@ -120,8 +120,6 @@ TEST_F(MonitorControllerTest, TheDialogStartsAtCom1ShowsWhereEachPortLeadsAndTab
     std::filesystem::create_directories(folder_.Path() + "/sys/class/tty/ttyS1");
     folder_.Write("sys/class/tty/ttyS1/type", "4");  // a real UART behind COM2
     PortDialog dialog(catalogue_);
-    EXPECT_TRUE(Button(dialog, "COM1")->isChecked());
-    EXPECT_EQ(dialog.Chosen().port, "COM1");
     const std::pair<const char*, std::string> targets[] = {
         {"COM1", "./COM1 → " + folder_.Path() + "/unplugged"},
         {"COM2", "/dev/ttyS1"},
@@ -152,6 +150,49 @@ TEST_F(MonitorControllerTest, TheDialogStartsAtCom1ShowsWhereEachPortLeadsAndTab
             EXPECT_TRUE(a == b || a->objectName() == "Bevel1" || b->objectName() == "Bevel1" ||
                         !a->geometry().intersects(b->geometry()))
                 << a->objectName().toStdString() << " " << b->objectName().toStdString();
+    }
+}
+
+// The control the keyboard is on, found as assistive technology finds it.
+QAccessibleInterface* Focused(QAccessibleInterface* node) {
+    if (node->state().focused) return node;
+    for (int i = 0; i < node->childCount(); ++i)
+        if (QAccessibleInterface* focused = Focused(node->child(i))) return focused;
+    return nullptr;
+}
+
+// The keyboard starts on the port offered (so that the arrow keys choose and Return presses OK,
+// as the end-to-end test does): the one remembered when it is there, else COM1, but the adapter
+// found when there is no ./COM1 and /dev/ttyS0 is the console or not fitted.
+TEST_F(MonitorControllerTest, TheDialogOffersAPortThatOpensWithTheKeyboardOnIt) {
+    test::Pty adapter;
+    ZORVANE_REQUIRE_PTY(adapter);
+    const std::string tty = "sys/class/tty/", byId = folder_.Path() + "/dev/serial/by-id";
+    for (const std::string& folder :
+         {tty + "ttyS0", tty + "console", std::string("dev/serial/by-id")})
+        std::filesystem::create_directories(folder_.Path() + "/" + folder);
+    std::filesystem::create_symlink(adapter.Slave(), byId + "/usb-FTDI_FT232R_USB_UART_A1-if00");
+    folder_.Link("COM3", adapter.Slave());
+    const char* found = "FTDI FT232R USB UART · A1 (";
+    const struct {
+        const char *type, *console, *com1, *remembered, *offered;
+    } cases[] = {
+        {"4", "ttyS0", nullptr, "", found},     // the console
+        {"0", "tty0", nullptr, "COM4", found},  // not fitted; COM4 gone
+        {"4", "tty0", nullptr, "", "COM1"},    {"4", "ttyS0", nullptr, "COM3", "COM3"},
+        {"4", "ttyS0", "nowhere", "", "COM1"},  // ./COM1 counts wherever it leads
+    };
+    for (const auto& c : cases) {
+        folder_.Write(tty + "ttyS0/type", c.type);
+        folder_.Write(tty + "console/active", c.console);
+        std::filesystem::remove(folder_.Path() + "/COM1");
+        if (c.com1) folder_.Link("COM1", c.com1);
+        PortDialog dialog(catalogue_, c.remembered);
+        dialog.show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+        const auto* focused = Focused(QAccessible::queryAccessibleInterface(&dialog));
+        ASSERT_TRUE(focused && focused->state().checked) << c.offered;
+        EXPECT_TRUE(focused->text(QAccessible::Name).startsWith(c.offered)) << c.offered;
     }
 }
 
@@ -206,35 +247,43 @@ TEST_F(MonitorControllerTest, OnlyCancelOrEscEndsTheProgramElseTheChosenPortOpen
     EXPECT_EQ(QApplication::exec(), 0) << "ending the program is a normal exit";
 }
 
+// The port asked for at start opens without the dialog; the question names what failed.
 TEST_F(MonitorControllerTest, AFailureAsksYesBringsAFreshDialogNoEnds) {
     InstallToolkitTranslation(*qApp);
-    opener_.failure = ErrorFromErrno("./COM3 -> /dev/ttyUSB0", EACCES);
-    User user([this](QWidget& window, int n) {
+    const std::string device = "./COM3 -> /dev/ttyUSB0";
+    const std::pair<OpenError, const char*> failures[] = {
+        {ErrorFromErrno(device, EACCES), "K tomuto portu nemáte přístup, chcete vybrat jiný"},
+        {ErrorFromErrno(device, EBUSY), "Tento port používá jiný program, chcete vybrat jiný"},
+        {{PortError::Console, device, 0}, "Tento port je systémová konzole, chcete vybrat jiný"},
+        {ErrorFromErrno(device, ENOENT), "Tento port neexistuje, chcete vybrat jiný"}};
+    opener_.failure = failures[0].first;
+    controller_.OpenAtStart("COM3");
+    User user([&](QWidget& window, int n) {
         auto* box = qobject_cast<QMessageBox*>(&window);
         if (box == nullptr) {
             EXPECT_EQ(static_cast<PortDialog&>(window).Chosen().port, "COM1");  // a fresh dialog
-            return Choose(window, n == 0 ? "COM3" : "COM4");
+            opener_.failure = failures[(n + 1) / 2].first;
+            return Choose(window, n == 1 ? "COM4" : n == 3 ? "COM2" : "COM1");
         }
-        EXPECT_EQ(box->text(), QString::fromUtf8("Tento port neexistuje, chcete vybrat jiný"));
+        EXPECT_EQ(box->text(), QString::fromUtf8(failures[n / 2].second));
         EXPECT_EQ(box->informativeText().toStdString(), opener_.failure->CzechReason());
         EXPECT_EQ(box->button(QMessageBox::Yes)->text().remove('&'), "Ano");
         EXPECT_EQ(box->button(QMessageBox::No)->text().remove('&'), "Ne");
-        box->button(n == 1 ? QMessageBox::Yes : QMessageBox::No)->click();
+        box->button(n < 6 ? QMessageBox::Yes : QMessageBox::No)->click();
     });
-    controller_.ChooseAndOpenPort();
-    EXPECT_EQ(host_.choicesAgain, 1);
-    EXPECT_EQ(ends_, 0);
-    controller_.ChooseAndOpenPort();  // the watchdog's next tick
-    EXPECT_EQ(user.seen, 4);
-    EXPECT_EQ(opener_.asked, Names({"COM3", "COM4"}));
+    for (int tick = 0; tick < 4; ++tick)  // the watchdog's ticks
+        controller_.ChooseAndOpenPort();
+    EXPECT_EQ(host_.choicesAgain, 3);
+    EXPECT_EQ(user.seen, 7);
+    EXPECT_EQ(opener_.asked, Names({"COM3", "COM4", "COM2", "COM1"}));
     EXPECT_EQ(ends_, 1);
 
     const auto started = Clock::now();
     controller_.Close();  // without a port: nothing to wait for, nothing to touch
     EXPECT_LT(Clock::now() - started, MonitorController::kReaderGrace);
     controller_.ChooseAndOpenPort();  // a late tick: once closed, no dialog and no port
-    EXPECT_EQ(user.seen, 4);
-    EXPECT_EQ(opener_.asked.size(), 2u);
+    EXPECT_EQ(user.seen, 7);
+    EXPECT_EQ(opener_.asked.size(), 4u);
 }
 
 // An unplugged adapter comes back as a new device behind the same COM1; a silent one is kept.

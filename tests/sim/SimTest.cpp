@@ -139,6 +139,7 @@ TEST(SimExit, TellsABadArgumentFromAFailure) {
          {std::tuple{"--rate 0", 2, "--rate: \"0\" is not valid (frames per second, more than 0"},
           {"--bogus", 2, "--bogus"},
           {"--pattern fixed:0102030405a0B0CG", 2, "fixed:"},
+          {"--stdout --link x", 2, "--link names the pseudo-terminal's link: not with --stdout"},
           {"--stdout --replay /nonexistent/cap.bin", 1, "/nonexistent/cap.bin"}}) {
         const SimRun run = RunSim(std::string(args) + " 2>&1");
         EXPECT_EQ(run.status, status) << args;

@@ -50,7 +50,8 @@ int ReadAll(int fd, const char* name, LineCore& line, std::string& out) {
 
 }  // namespace
 
-int ReadDevice(const std::string& portName, LineCore& line, std::string& out) {
+int ReadDevice(const std::string& portName, LineCore& line, std::string& out,
+               const std::function<bool()>& ended) {
     const std::string path = DevicePath(portName);
     SerialOpenResult opened = SerialPort::Open(path);
     if (!opened.port) {
@@ -69,7 +70,7 @@ int ReadDevice(const std::string& portName, LineCore& line, std::string& out) {
                           });
     line.Start(Moment::Now());
     auto counted = std::chrono::steady_clock::now();
-    while (!stop.Requested()) {
+    while (!stop.Requested() && !ended()) {
         const auto started = std::chrono::steady_clock::now();
         const auto bytes = port.Read();
         // The driver's counts cost a system call: once a second is enough to see them move.

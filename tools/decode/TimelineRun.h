@@ -12,8 +12,8 @@
 
 namespace zorvane {
 
-// --vcd and --stats of one input: the waveform dump, written as it goes, and the lamps'
-// statistics, written at the end.
+// --vcd and --stats of one input: the waveform dump, written as it goes with a GTKWave save file
+// beside it, and the lamps' statistics, written at the end.
 class TimelineRun {
   public:
     // `vcd`: the dump's file, "-" for standard output, null for none.
@@ -25,7 +25,8 @@ class TimelineRun {
     // Standard output becomes the dump's file, made beside its target; false, said on standard
     // error, when it cannot.
     bool Open();
-    // The dump takes its target's place now: a live one, once its port is open.
+    // The dump takes its target's place now, its GTKWave save file beside it: a live one once
+    // its port is open.
     bool Commit();
     Timeline& Get();
     // After a run that ended with `status`: the dump takes its target's place when the run
@@ -34,6 +35,9 @@ class TimelineRun {
 
   private:
     const char* vcdPath_;
+    const LampCaptions& captions_;
+    bool viewChecked_ = false;  // the GTKWave save file beside the dump was written or kept
+    bool savedView_ = false;    // that save file is ours
     std::optional<VcdWriter> vcd_;
     std::optional<LampStats> stats_;
     std::optional<TimelinePair> both_;

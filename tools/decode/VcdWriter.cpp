@@ -73,7 +73,7 @@ void VcdWriter::WriteHeader(std::string& out) const {
     if (!date_.empty()) out += "$date " + date_ + " $end\n";
     out += "$version zorvane-decode " ZORVANE_VERSION " $end\n";
     out += "$timescale 1 us $end\n";
-    out += "$scope module zorvane $end\n";
+    out += std::string("$scope module ") + kVcdScope + " $end\n";
     for (int signal = 0; signal < kSignals; ++signal)
         out += std::string("$var wire 1 ") + Code(signal) + ' ' + names_[signal] + " $end\n";
     out += "$upscope $end\n";

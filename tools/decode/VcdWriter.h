@@ -9,6 +9,9 @@
 
 namespace zorvane {
 
+// The module the dump's signals are in.
+inline constexpr const char* kVcdScope = "zorvane";
+
 // A timeline as a Value Change Dump (IEEE 1364): one-bit signals for the 64 lamps (named by
 // SignalName), `link` (1 up, 0 down; down until the first frame) and `port` (1 open, 0 lost),
 // in microseconds. Changes are written once their time has passed, one per line as GTKWave's
@@ -25,6 +28,8 @@ class VcdWriter final : public Timeline {
     void Port(Micros at, bool open, std::string& out) override { Set(kPort, open, at, out); }
     void Idle(Micros at, std::string& out) override { AdvanceTo(at, out); }
     void End(Micros at, std::string& out) override;
+    // The time of the latest change, or of the end once it is written.
+    Micros Now() const { return now_; }
 
   private:
     static constexpr int kLink = kLampCount;

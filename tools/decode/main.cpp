@@ -6,6 +6,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -35,8 +36,9 @@ using namespace zorvane;
 constexpr const char* kUsage =
     "Usage: zorvane-decode [--trace|--changes [--names FILE]] [FILE|-]\n"
     "       zorvane-decode --device PORT [--trace|--changes [--names FILE]]\n"
-    "       zorvane-decode --device PORT --mqtt URL [--mqtt-cafile FILE] [--mqtt-password-file "
-    "FILE] [--trace|--changes] [--names FILE]\n"
+    "       zorvane-decode --device PORT --mqtt URL [--mqtt-cafile FILE] [--mqtt-cert FILE "
+    "--mqtt-key FILE] [--mqtt-client-id ID] [--mqtt-password-file FILE] [--trace|--changes] "
+    "[--names FILE]\n"
     "       zorvane-decode --vcd OUT [--stats] [--names FILE] [--device PORT|FILE|-]\n"
     "       zorvane-decode --stats [--changes] [--names FILE] [--device PORT|FILE|-]\n"
     "       zorvane-decode --vcd OUT|--stats [--names FILE] --from-log LOG [LOG]...\n"
@@ -67,7 +69,7 @@ constexpr const char* kUsage =
     "  --list         the serial devices there now, as the monitor's dialog finds them, one a\n"
     "                 line: stable path, kernel name and description, separated by tabs; bytes\n"
     "                 below 0x20 and backslashes in a path are written \\xNN. Exit status 0\n"
-    "                 also when there is none.\n"
+    "                 also when there is none, which standard error then says.\n"
     "  --changes      one line only when something changes, instead:\n"
     "                   WHEN D0 D1 D2 D3 D4 E0 E1 E2 [+N NAME|-N NAME]...\n"
     "                     the data differ from the frame before (the first frame always does);\n"
@@ -83,7 +85,8 @@ constexpr const char* kUsage =
     "  --names FILE   the lamp names for --changes, --vcd, --stats and --mqtt (default:\n"
     "                 names.ini in the current folder, when there; with --from-log, the\n"
     "                 names file that the first log's first record-start names), read as the\n"
-    "                 monitor reads them\n"
+    "                 monitor reads them; an empty FILE for none. Without names the lamps are\n"
+    "                 unnamed, which is said on standard error\n"
     "  --mqtt URL     with --device, publish to an MQTT broker while decoding; standard\n"
     "                 output then has only what --changes or --trace ask for. URL is\n"
     "                 mqtt://[USER@]HOST[:PORT]/PREFIX (port 1883) or mqtts://... (TLS, port\n"
@@ -96,13 +99,23 @@ constexpr const char* kUsage =
     "                   status       retained online; offline when it ends or dies\n"
     "                 A broker that is away is tried again (1 s, doubling up to 30 s) and the\n"
     "                 last 10000 events wait for it. The password comes from the environment\n"
-    "                 (ZORVANE_MQTT_PASSWORD) or --mqtt-password-file, never the URL.\n"
+    "                 (ZORVANE_MQTT_PASSWORD) or --mqtt-password-file, never the URL. A TLS\n"
+    "                 failure that only another configuration mends (a broker's certificate\n"
+    "                 nobody here trusts, a client certificate wanted) ends the program with\n"
+    "                 status 2 when the broker never took it.\n"
     "  --mqtt-cafile FILE\n"
     "                 the certificate authority for mqtts:// instead of the system's\n"
+    "  --mqtt-cert FILE\n"
+    "                 a client certificate (PEM) for mqtts://, with --mqtt-key\n"
+    "  --mqtt-key FILE\n"
+    "                 its private key (PEM, not encrypted)\n"
+    "  --mqtt-client-id ID\n"
+    "                 the client id the broker knows it by (default zorvane-HOST-DEVICE, the\n"
+    "                 same on every run, cut to 23 characters with a hash of the rest)\n"
     "  --mqtt-password-file FILE\n"
     "                 the broker's password: the first line of FILE\n"
     "  --vcd OUT      write a Value Change Dump (IEEE 1364) to OUT (- for standard output)\n"
-    "                 instead of text, for waveform viewers (gtkwave OUT, PulseView,\n"
+    "                 instead of text, for waveform viewers (GTKWave, PulseView,\n"
     "                 sigrok-cli): 64 signals named by lamp number and name (L13_Kompresor;\n"
     "                 accents dropped, other characters _), link (1 up, 0 after 40 ms without\n"
     "                 a frame and before the first), port (1 open, 0 lost); timescale 1 us.\n"
@@ -112,6 +125,9 @@ constexpr const char* kUsage =
     "                 replaces once whole (a live dump once the port is open; it grows\n"
     "                 there, and a viewer can reload it); a run that fails leaves OUT as it\n"
     "                 was. OUT may not be one of the inputs. Not with --trace or --changes.\n"
+    "                 Beside a file OUT.vcd goes OUT.gtkw, which opens it in GTKWave showing\n"
+    "                 link, port and the lamps (gtkwave OUT.gtkw); one that GTKWave wrote is\n"
+    "                 kept.\n"
     "  --stats        at the end, one line per lamp that changed while watched:\n"
     "                   N NAME: on K times, shortest on A ms, shortest off B ms,\n"
     "                   on P % of T s watched\n"
@@ -140,8 +156,9 @@ constexpr const char* kUsage =
     "  --version      the program's version\n"
     "\n"
     "Read a port with --device, not with a bare `cat`: a terminal in its default settings turns\n"
-    "CR bytes into LF, holds bytes back and echoes them to the sender. To keep the raw bytes for\n"
-    "later, set the line up first:\n"
+    "CR bytes into LF, holds bytes back and echoes them to the sender. To keep the raw bytes of a\n"
+    "real serial port for later, set the line up first (a pseudo-terminal, such as\n"
+    "zorvane-sim's, has no parity to set and refuses parenb):\n"
     "  stty -F /dev/ttyUSB0 57600 raw -echo cs8 parenb parodd -cstopb -crtscts\n"
     "  cat /dev/ttyUSB0 > capture.bin\n";
 
@@ -161,6 +178,9 @@ struct Options {
     const char* mqtt = nullptr;
     const char* mqttCafile = nullptr;
     const char* mqttPasswordFile = nullptr;
+    const char* mqttCert = nullptr;
+    const char* mqttKey = nullptr;
+    const char* mqttClientId = nullptr;
 };
 
 // What goes together; empty when it does.
@@ -175,8 +195,10 @@ std::string Combination(const Options& opt, int operands) {
         return "--names goes with --changes, --vcd, --stats or --mqtt";
     if (opt.mqtt && (!opt.device || opt.vcd || opt.stats))
         return "--mqtt goes with --device, and not with --vcd or --stats";
-    if ((opt.mqttCafile || opt.mqttPasswordFile) && !opt.mqtt)
-        return "--mqtt-cafile and --mqtt-password-file go with --mqtt";
+    if ((opt.mqttCafile || opt.mqttPasswordFile || opt.mqttCert || opt.mqttKey ||
+         opt.mqttClientId) &&
+        !opt.mqtt)
+        return "the --mqtt-... options go with --mqtt";
     if (opt.vcd && (opt.trace || opt.changes))
         return "--vcd writes no text: not with --trace or --changes";
     if (opt.stats && opt.trace) return "--trace and --stats exclude each other";
@@ -201,6 +223,9 @@ std::optional<int> Parse(int argc, char** argv, Options& opt) {
                                    {"mqtt", required_argument, nullptr, 'm'},
                                    {"mqtt-cafile", required_argument, nullptr, 'C'},
                                    {"mqtt-password-file", required_argument, nullptr, 'P'},
+                                   {"mqtt-cert", required_argument, nullptr, 'T'},
+                                   {"mqtt-key", required_argument, nullptr, 'K'},
+                                   {"mqtt-client-id", required_argument, nullptr, 'I'},
                                    {"help", no_argument, nullptr, 'h'},
                                    {"version", no_argument, nullptr, 'V'},
                                    {nullptr, 0, nullptr, 0}};
@@ -240,6 +265,15 @@ std::optional<int> Parse(int argc, char** argv, Options& opt) {
             case 'P':
                 opt.mqttPasswordFile = value;
                 break;
+            case 'T':
+                opt.mqttCert = value;
+                break;
+            case 'K':
+                opt.mqttKey = value;
+                break;
+            case 'I':
+                opt.mqttClientId = value;
+                break;
         }
         return {};
     };
@@ -253,19 +287,34 @@ std::optional<int> Parse(int argc, char** argv, Options& opt) {
     return std::nullopt;
 }
 
-// The names beside the lamps: from --names, or from names.ini when there; either must read.
-std::optional<LampCaptions> LoadCaptions(const char* namesPath) {
+void SayUnnamed(const std::string& why) {
+    std::fprintf(stderr, "zorvane-decode: %s: the lamps are unnamed\n", why.c_str());
+}
+
+// The names beside the lamps: from --names (none for an empty FILE), else from names.ini when
+// there, as the monitor goes on without it. -1 to go on; else the exit status, 2 for a names
+// file that cannot be read, which only the configuration can mend.
+int LoadCaptions(const char* namesPath, LampCaptions& captions) {
+    if (namesPath && !*namesPath) {
+        SayUnnamed("no names file (--names is empty)");
+        return -1;
+    }
     const std::string path = namesPath ? namesPath : "names.ini";
     NamesFileError error;
     const auto text = ReadNamesFile(path, error);
-    // The monitor, too, goes on without names when there is no names.ini.
     const bool absent = error.step == NamesFileError::Step::Open && error.sysErrno == ENOENT;
-    if (!text && !namesPath && absent) return LampCaptions{};
+    if (!text && !namesPath && absent) {
+        std::error_code unknown;  // then the folder goes unnamed too
+        SayUnnamed("no names.ini in " + std::filesystem::current_path(unknown).string() +
+                   " (--names FILE names them)");
+        return -1;
+    }
     if (!text) {
         std::fprintf(stderr, "zorvane-decode: %s\n", error.Describe(path).c_str());
-        return std::nullopt;
+        return 2;
     }
-    return CaptionsBesideLamps(ScanNames(text->bytes, text->cutByReadLimit));
+    captions = CaptionsBesideLamps(ScanNames(text->bytes, text->cutByReadLimit));
+    return -1;
 }
 
 // A path as one field of a line: what would end the field or the line is written \xNN.
@@ -283,10 +332,22 @@ std::string Field(const std::string& path) {
 }
 
 int ListDevices() {
+    const std::vector<SerialDevice> devices = DeviceCatalogue().List();
+    if (devices.empty())
+        std::fprintf(stderr,
+                     "zorvane-decode: no serial device found: no USB serial adapter in "
+                     "/dev/serial/by-id/, no built-in serial port but the system console\n");
     std::string out;
-    for (const SerialDevice& device : DeviceCatalogue().List())
+    for (const SerialDevice& device : devices)
         out += Field(device.path) + '\t' + device.kernelName + '\t' + device.description + '\n';
     return WriteOutput(out) ? 0 : 1;
+}
+
+std::string HostName() {
+    char name[256] = {};
+    // Without one, the client id goes without it.
+    if (::gethostname(name, sizeof name - 1) != 0) return {};
+    return name;
 }
 
 // -1 to go on, with `mqtt` set when asked for; else the exit status.
@@ -295,10 +356,14 @@ int ReadMqttOptions(const Options& opt, std::optional<MqttSettings>& mqtt) {
     MqttSettingsError error;
     mqtt = LoadMqttSettings(opt.mqtt, opt.mqttCafile, opt.mqttPasswordFile,
                             std::getenv("ZORVANE_MQTT_PASSWORD"), error);
-    if (mqtt) return -1;
+    if (mqtt && LoadMqttIdentity(*mqtt, opt.mqttClientId, HostName(), opt.device, opt.mqttCert,
+                                 opt.mqttKey, error))
+        return -1;
+    mqtt.reset();
     if (error.status == 2) return UsageError(kProgram, error.message);
+    // A file the options name that cannot be read: the configuration's fault as well.
     std::fprintf(stderr, "zorvane-decode: %s\n", error.message.c_str());
-    return error.status;
+    return 2;
 }
 
 // A dump over one of its own inputs would destroy it: refused before anything is written.
@@ -315,23 +380,26 @@ std::string RealPath(const char* path) {
 // The names of a record read back: --names; else the names file its first run read, as the
 // record says (none when it read none); else names.ini, as for everything else. `used`: the
 // file the lamps are named from, so that runs that read another are told; none after --names.
-std::optional<LampCaptions> LogCaptions(const Options& opt, const std::optional<RunInfo>& run,
-                                        std::optional<std::string>& used) {
+// -1 to go on; else the exit status.
+int LogCaptions(const Options& opt, const std::optional<RunInfo>& run, LampCaptions& captions,
+                std::optional<std::string>& used) {
     if (opt.names || !run) {
         if (!opt.names) used = RealPath("names.ini");
-        return LoadCaptions(opt.names);
+        return LoadCaptions(opt.names, captions);
     }
     used = run->names;
-    if (run->names.empty()) return LampCaptions{};
+    if (run->names.empty()) return -1;
     NamesFileError error;
-    if (const auto text = ReadNamesFile(run->names, error))
-        return CaptionsBesideLamps(ScanNames(text->bytes, text->cutByReadLimit));
+    if (const auto text = ReadNamesFile(run->names, error)) {
+        captions = CaptionsBesideLamps(ScanNames(text->bytes, text->cutByReadLimit));
+        return -1;
+    }
     std::fprintf(stderr,
                  "zorvane-decode: %s (the record's names file); the lamps are named from "
                  "names.ini instead, when it is there\n",
                  error.Describe(run->names).c_str());
     used.reset();
-    return LoadCaptions(nullptr);
+    return LoadCaptions(nullptr, captions);
 }
 
 // --from-log: change logs read back into a dump or statistics.
@@ -348,9 +416,9 @@ int FromLog(const Options& opt) {
         given += (given.empty() ? "" : ", ") + log;
     if (const auto refused = RefuseOverwrite(opt, inputs)) return *refused;
     std::optional<std::string> used;
-    const auto captions = LogCaptions(opt, run, used);
-    if (!captions) return 1;
-    TimelineRun timeline(opt.vcd, opt.stats, *captions);
+    LampCaptions captions;
+    if (const int status = LogCaptions(opt, run, captions, used); status >= 0) return status;
+    TimelineRun timeline(opt.vcd, opt.stats, captions);
     if (!timeline.Open()) return 1;
     return timeline.Finish(ReadLogs(logs, input, timeline.Get(), used, given));
 }
@@ -396,7 +464,10 @@ int Decode(const Options& opt, const LampCaptions& captions,
         line.Add(feed.emplace(timeline->Get(), out));
         if (device) line.Add(inPlace.emplace(*timeline));
     }
-    int status = device ? ReadDevice(opt.device, line, out) : ReadCapture(opt.path, line, out);
+    const auto gaveUp = [&publisher] { return publisher && publisher->GaveUp(); };
+    int status =
+        device ? ReadDevice(opt.device, line, out, gaveUp) : ReadCapture(opt.path, line, out);
+    if (status == 0 && gaveUp()) status = 2;  // it said why
     if (feed && status == 0) {
         if (device)
             feed->End(Moment::Now());
@@ -427,8 +498,9 @@ int main(int argc, char** argv) {
     if (const auto refused = RefuseOverwrite(opt, inputs)) return *refused;
     std::optional<MqttSettings> mqtt;
     if (const int status = ReadMqttOptions(opt, mqtt); status >= 0) return status;
+    LampCaptions captions;
     const bool named = opt.changes || opt.vcd || opt.stats || opt.mqtt;
-    const auto captions = named ? LoadCaptions(opt.names) : LampCaptions{};
-    if (!captions) return 1;
-    return Decode(opt, *captions, mqtt);
+    if (const int status = named ? LoadCaptions(opt.names, captions) : -1; status >= 0)
+        return status;
+    return Decode(opt, captions, mqtt);
 }

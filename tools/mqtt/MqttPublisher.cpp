@@ -1,10 +1,13 @@
 #include "MqttPublisher.h"
 
 #include <mosquitto.h>
+#include <openssl/ssl.h>
 #include <poll.h>
 #include <sys/eventfd.h>
+#include <sys/socket.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 
 #include "LocalTime.h"
@@ -24,6 +27,11 @@ constexpr milliseconds kFinishTime{2000};
 
 MqttPublisher* Self(void* user) {
     return static_cast<MqttPublisher*>(user);
+}
+
+// An encrypted key fails to load rather than wait for a passphrase at a terminal.
+int NoPassphrase(char*, int, int, void*) {
+    return 0;
 }
 
 }  // namespace
@@ -74,7 +82,8 @@ void MqttPublisher::WakeLocked() {
 
 void MqttPublisher::Run(std::stop_token stop) {
     mosquitto_lib_init();
-    client_.reset(new Handle{mosquitto_new(nullptr, true, this)});
+    const std::string& id = settings_.clientId;  // empty: one the library makes up
+    client_.reset(new Handle{mosquitto_new(id.empty() ? nullptr : id.c_str(), true, this)});
     mosquitto* mosq = client_->mosq;
     if (!mosq) {  // out of memory: the line is still decoded, only not published
         std::fprintf(stderr, "zorvane-decode: cannot make an MQTT client: %s\n",
@@ -85,6 +94,11 @@ void MqttPublisher::Run(std::stop_token stop) {
         mosq, [](mosquitto*, void* self, int rc) { Self(self)->OnConnect(rc); });
     mosquitto_disconnect_callback_set(
         mosq, [](mosquitto*, void* self, int rc) { Self(self)->OnDisconnect(rc); });
+    mosquitto_log_callback_set(mosq, [](mosquitto* m, void* self, int level, const char* line) {
+        if (level != MOSQ_LOG_ERR) return;
+        const auto* ssl = static_cast<const SSL*>(mosquitto_ssl_get(m));
+        Self(self)->tls_.Note(line, ssl ? SSL_get_verify_result(ssl) : X509_V_OK);
+    });
     mosquitto_publish_callback_set(mosq, [](mosquitto*, void* self, int mid) {
         MqttPublisher& me = *Self(self);
         me.unacked_.erase(mid);
@@ -96,24 +110,45 @@ void MqttPublisher::Run(std::stop_token stop) {
     if (!settings_.user.empty())
         mosquitto_username_pw_set(mosq, settings_.user.c_str(),
                                   settings_.password ? settings_.password->c_str() : nullptr);
-    if (settings_.tls && !settings_.caFile.empty())
-        mosquitto_tls_set(mosq, settings_.caFile.c_str(), nullptr, nullptr, nullptr, nullptr);
-    else if (settings_.tls)
-        mosquitto_int_option(mosq, MOSQ_OPT_TLS_USE_OS_CERTS, 1);
+    if (settings_.tls && !SetUpTls()) return;
 
     const std::stop_callback wakeOnStop(stop, [this] {
         const std::uint64_t one = 1;
         (void)!write(wake_.Get(), &one, sizeof one);  // only fails when already signalled
     });
-    while (!stop.stop_requested()) {
-        if (mosquitto_socket(mosq) < 0 && Clock::now() >= nextAttempt_) Connect();
+    while (!stop.stop_requested() && !gaveUp_) {
+        if ((mosquitto_socket(mosq) < 0 || failedAttempt_) && Clock::now() >= nextAttempt_)
+            Connect();
         Step(milliseconds(1000));
         if (online_) Publish();
     }
     Finish();
 }
 
+bool MqttPublisher::SetUpTls() {
+    mosquitto* mosq = client_->mosq;
+    const auto file = [](const std::string& name) { return name.empty() ? nullptr : name.c_str(); };
+    // The system's store is what OpenSSL finds (SSL_CERT_FILE too). Its folder is named as well:
+    // without a CA file or folder the library takes no client certificate, and cannot
+    // reconnect ("MOSQ_OPT_SSL_CTX_WITH_DEFAULTS used without specifying cafile").
+    const bool system = settings_.caFile.empty();
+    if (system) mosquitto_int_option(mosq, MOSQ_OPT_TLS_USE_OS_CERTS, 1);
+    const int rc = mosquitto_tls_set(
+        mosq, file(settings_.caFile), system ? X509_get_default_cert_dir() : nullptr,
+        file(settings_.certFile), file(settings_.keyFile), &NoPassphrase);
+    if (rc == MOSQ_ERR_SUCCESS) return true;
+    std::fprintf(stderr, "zorvane-decode: cannot set up TLS for the MQTT broker: %s\n",
+                 mosquitto_strerror(rc));
+    gaveUp_ = true;
+    return false;
+}
+
 void MqttPublisher::Connect() {
+    // A TLS failure inside the library's reads does not always reach OnDisconnect.
+    if (tls_.What() != TlsTrouble::Kind::None) OnDisconnect(MOSQ_ERR_TLS);
+    if (gaveUp_) return;
+    tls_.Clear();
+    failedAttempt_ = false;
     nextAttempt_ = Clock::now() + backoff_;
     backoff_ = std::min(backoff_ * 2, kLongestBackoff);
     const int rc = connecting_ ? mosquitto_reconnect_async(client_->mosq)
@@ -125,7 +160,7 @@ void MqttPublisher::Connect() {
 
 void MqttPublisher::Step(milliseconds longest) {
     mosquitto* mosq = client_->mosq;
-    const int socket = mosquitto_socket(mosq);
+    const int socket = failedAttempt_ ? -1 : mosquitto_socket(mosq);
     auto until = Clock::now() + longest;
     if (socket < 0) until = std::min(until, nextAttempt_);
     if (online_ && StateWaiting()) until = std::min(until, stateSentAt_ + kStateInterval);
@@ -139,23 +174,37 @@ void MqttPublisher::Step(milliseconds longest) {
     if (fds[0].revents & POLLIN) (void)!read(wake_.Get(), &count, sizeof count);
     if (socket < 0) return;
     if (fds[1].revents & (POLLIN | POLLERR | POLLHUP)) mosquitto_loop_read(mosq, 1);
+    if ((fds[1].revents & (POLLERR | POLLHUP)) && !online_ && mosquitto_socket(mosq) == socket)
+        return FailAttempt(socket);
     if (mosquitto_socket(mosq) >= 0 && (fds[1].revents & POLLOUT)) mosquitto_loop_write(mosq, 1);
     mosquitto_loop_misc(mosq);  // keep-alive
+}
+
+// A TCP connection refused, or closed, while TLS starts leaves the library reading a dead socket
+// for ever; the next attempt replaces it.
+void MqttPublisher::FailAttempt(int socket) {
+    failedAttempt_ = true;
+    int error = 0;
+    socklen_t size = sizeof error;
+    // Not knowing why, it was lost all the same.
+    (void)getsockopt(socket, SOL_SOCKET, SO_ERROR, &error, &size);
+    OnDisconnect(error == ECONNREFUSED ? MOSQ_ERR_CONN_REFUSED : MOSQ_ERR_CONN_LOST);
 }
 
 void MqttPublisher::OnConnect(int result) {
     if (result != 0) {
         // The library closes the connection after a refusal and tells OnDisconnect.
-        std::fprintf(stderr, "zorvane-decode: the MQTT broker at %s refused us: %s\n",
-                     Describe().c_str(), mosquitto_connack_string(result));
-        reported_ = true;
+        told_ =
+            "the MQTT broker at " + Describe() + " refused us: " + mosquitto_connack_string(result);
+        std::fprintf(stderr, "zorvane-decode: %s\n", told_.c_str());
         return;
     }
     std::fprintf(stderr, "zorvane-decode: publishing to the MQTT broker at %s under %s/\n",
                  Describe().c_str(), settings_.prefix.c_str());
     online_ = true;
+    tookUs_ = true;
     announce_ = true;  // not from inside the library's callback, which holds its locks
-    reported_ = false;
+    told_.clear();
     backoff_ = std::chrono::seconds(1);
 }
 
@@ -169,18 +218,28 @@ void MqttPublisher::Announce() {
     stateSentAt_ = {};
 }
 
+// One message an outage, unless TLS tells more on a later attempt.
 void MqttPublisher::OnDisconnect(int result) {
     const bool wasOnline = std::exchange(online_, false);
-    if (reported_ || finishing_) return;
-    reported_ = true;
+    const bool tls = tls_.What() != TlsTrouble::Kind::None;
+    if (finishing_ || (!told_.empty() && !tls)) return;
     // The library has no words for a broker that stopped answering.
     const std::string why =
         result == MOSQ_ERR_KEEPALIVE
             ? "no answer for " + std::to_string(kKeepAliveSeconds * 3 / 2) + " s"
             : mosquitto_strerror(result);
-    std::fprintf(stderr,
-                 "zorvane-decode: the MQTT broker at %s %s (%s); events wait, trying again\n",
-                 Describe().c_str(), wasOnline ? "went away" : "is unreachable", why.c_str());
+    const std::string what = tls ? tls_.Describe(settings_, Describe())
+                                 : "the MQTT broker at " + Describe() +
+                                       (wasOnline ? " went away (" : " is unreachable (") + why +
+                                       ")";
+    // Once it took us, our side was right: its administrator may mend its side.
+    if (tls_.Lasting() && !tookUs_) {
+        std::fprintf(stderr, "zorvane-decode: %s; nothing is published\n", what.c_str());
+        gaveUp_ = true;
+        return;
+    }
+    if (std::exchange(told_, what) == what) return;
+    std::fprintf(stderr, "zorvane-decode: %s; events wait, trying again\n", what.c_str());
 }
 
 void MqttPublisher::Publish() {

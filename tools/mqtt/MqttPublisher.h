@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <deque>
@@ -13,6 +14,7 @@
 
 #include "LineJson.h"
 #include "MqttSettings.h"
+#include "TlsTrouble.h"
 #include "UniqueFd.h"
 
 struct mosquitto;
@@ -24,7 +26,8 @@ namespace zorvane {
 // "lamp/N" and "lamp/N/name" (retained), "event" (QoS 1, in order) and "status" (retained
 // "online", "offline" also as the last will). A broker that goes away is tried again after 1 s,
 // doubling up to 30 s; meanwhile the latest events wait, and all the rest is told anew once it
-// is back.
+// is back. A broker that never took us for a reason only another configuration mends (a TLS
+// certificate nobody trusts, say) is not tried again: the publisher gives up.
 class MqttPublisher {
   public:
     static constexpr std::size_t kQueueLimit = 10'000;
@@ -41,6 +44,8 @@ class MqttPublisher {
     void State(const LineState& state);
     // One line of JSON; when kQueueLimit are waiting, the oldest goes and is counted.
     void Event(std::string json);
+    // It gave up, said why, and publishes nothing. Any thread.
+    bool GaveUp() const { return gaveUp_; }
 
   private:
     struct Handle;  // the library's client, freed with it
@@ -59,8 +64,10 @@ class MqttPublisher {
     void Connect();
     // One wait for the socket, the wake-up or a deadline, then the library's reads and writes.
     void Step(std::chrono::milliseconds longest);
+    void FailAttempt(int socket);
     void OnConnect(int result);
     void OnDisconnect(int result);
+    bool SetUpTls();
     void Announce();
     void Publish();
     void PublishEvents();
@@ -84,9 +91,12 @@ class MqttPublisher {
     // The thread's own.
     std::unique_ptr<Handle> client_;
     bool connecting_ = false;
-    bool online_ = false;    // the broker accepted us
-    bool announce_ = false;  // and has not yet been told the retained topics
-    bool reported_ = false;  // the outage has been told
+    bool online_ = false;         // the broker accepted us
+    bool announce_ = false;       // and has not yet been told the retained topics
+    bool tookUs_ = false;         // the broker accepted us once in this run
+    std::string told_;            // the outage, as told
+    TlsTrouble tls_;              // of the latest attempt
+    bool failedAttempt_ = false;  // its socket is dead, though the library holds it
     bool finishing_ = false;
     std::chrono::seconds backoff_{1};
     std::chrono::steady_clock::time_point nextAttempt_{};
@@ -95,6 +105,7 @@ class MqttPublisher {
     std::optional<Frame> lampsSent_;   // what the lamp topics say
     std::unordered_set<int> unacked_;  // events the broker has not confirmed
     std::optional<int> offlineMid_;
+    std::atomic<bool> gaveUp_{false};
 
     std::jthread thread_;  // last: stopped and joined first
 };

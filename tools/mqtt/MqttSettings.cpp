@@ -2,9 +2,13 @@
 
 #include <mosquitto.h>
 
+#include <cctype>
 #include <cerrno>
 #include <charconv>
+#include <cstdint>
+#include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 
 namespace zorvane {
@@ -154,6 +158,47 @@ std::optional<MqttSettings> LoadMqttSettings(const char* url, const char* caFile
     }
     if (caFile) settings->caFile = caFile;
     return settings;
+}
+
+std::string DefaultClientId(std::string_view host, std::string_view device) {
+    const std::string name = std::filesystem::path(device).filename().string();
+    std::string whole = "zorvane";
+    for (const char c : "-" + std::string(host) + "-" + name) {
+        const bool plain = std::isalnum(static_cast<unsigned char>(c)) != 0;
+        if (plain || !whole.ends_with('-')) whole += plain ? c : '-';
+    }
+    while (whole.ends_with('-'))
+        whole.pop_back();
+    if (whole.size() <= kPortableClientId) return whole;
+    // FNV-1a: the same on every run and machine, as std::hash need not be.
+    std::uint32_t hash = 2166136261u;
+    for (const char c : whole)
+        hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+    char tail[8];
+    std::snprintf(tail, sizeof tail, "-%06x", unsigned(hash & 0xFFFFFF));
+    std::string head = whole.substr(0, kPortableClientId - std::strlen(tail));
+    while (head.ends_with('-'))
+        head.pop_back();
+    return head + tail;
+}
+
+bool LoadMqttIdentity(MqttSettings& settings, const char* clientId, std::string_view host,
+                      std::string_view device, const char* certFile, const char* keyFile,
+                      MqttSettingsError& error) {
+    settings.clientId = clientId ? clientId : DefaultClientId(host, device);
+    const std::string_view id = settings.clientId;
+    if (id.empty() || id.size() > 65535 || id.find('\0') != std::string_view::npos ||
+        mosquitto_validate_utf8(id.data(), int(id.size())) != MOSQ_ERR_SUCCESS)
+        error = {2, "--mqtt-client-id takes 1 to 65535 bytes of UTF-8 text"};
+    else if (!certFile != !keyFile || (certFile && !settings.tls))
+        error = {2, "--mqtt-cert and --mqtt-key go together, with an mqtts:// URL"};
+    for (const char* file : {certFile, keyFile})
+        if (error.message.empty() && file && !std::ifstream(file))
+            error = {1, std::string("cannot read ") + file + ": " + std::strerror(errno)};
+    if (!error.message.empty()) return false;
+    if (certFile) settings.certFile = certFile;
+    if (keyFile) settings.keyFile = keyFile;
+    return true;
 }
 
 }  // namespace zorvane

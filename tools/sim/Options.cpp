@@ -141,9 +141,11 @@ const char* ValidValues(int code) {
     return "a path, not empty";  // --link, --device, --replay
 }
 
-// Options that do not go together; empty when they do.
-std::string CheckCombination(const Options& o) {
+// Options that do not go together; empty when they do. `linkGiven`: --link was.
+std::string CheckCombination(const Options& o, bool linkGiven) {
     if (o.toStdout && !o.device.empty()) return "--stdout and --device exclude each other";
+    if (linkGiven && (o.toStdout || !o.device.empty()))
+        return "--link names the pseudo-terminal's link: not with --stdout or --device";
     if (o.rate && o.unpaced) return "--rate and --unpaced exclude each other";
     if (o.packet.count() > 0 && o.unpaced) return "--packet-ms and --unpaced exclude each other";
     if (o.loop && o.replay.empty()) return "--loop needs --replay FILE";
@@ -162,7 +164,9 @@ const char* LongName(int code) {
 
 std::optional<int> ParseCommandLine(int argc, char** argv, Options& options) {
     const Program program{"zorvane-sim", UsageText()};
-    const auto take = [&options](int code, const char* value) -> std::string {
+    bool linkGiven = false;
+    const auto take = [&options, &linkGiven](int code, const char* value) -> std::string {
+        linkGiven = linkGiven || code == 'l';
         if (Apply(code, value ? value : "", options)) return {};
         return "--" + std::string(LongName(code)) + ": \"" + (value ? value : "") +
                "\" is not valid (" + ValidValues(code) + ")";
@@ -172,7 +176,7 @@ std::optional<int> ParseCommandLine(int argc, char** argv, Options& options) {
     if (read.firstOperand < argc)
         return UsageError(program,
                           "unexpected argument '" + std::string(argv[read.firstOperand]) + "'");
-    if (const std::string problem = CheckCombination(options); !problem.empty())
+    if (const std::string problem = CheckCombination(options, linkGiven); !problem.empty())
         return UsageError(program, problem);
     return std::nullopt;
 }
@@ -183,7 +187,8 @@ Simulated Vorlan: sends frames AA D0..D4 C1 AA E0 E1 E2 C2 the way the transmitt
 
 Where the bytes go (default: a new pseudo-terminal, linked as ./COM1):
   --link PATH        name of the link to the pseudo-terminal (default ./COM1);
-                     an existing link is replaced, any other file is left alone
+                     an existing link is replaced, any other file is left alone;
+                     not with --stdout or --device
   --stdout           write the bytes to standard output
   --device PATH      write to an existing serial device, set to 57600 8O1 raw
 Pace (default: the line rate, 57600 baud at 11 bits a byte: one 12-byte frame every
