@@ -25,7 +25,6 @@ constexpr Qt::WindowFlags kFixedDialog = Qt::Dialog | Qt::CustomizeWindowHint |
                                          Qt::MSWindowsFixedSizeDialogHint;
 constexpr QSize kDesignedSize(384, 179);  // below it the found devices
 constexpr int kMargin = 8;
-constexpr int kFirstFound = 100;
 constexpr const char* kArrow = " → ";
 
 QPushButton* AddButton(QWidget* parent, const char* name, const char* caption, int top) {
@@ -119,12 +118,10 @@ std::optional<PortChoice> PortDialog::Choose(QWidget* parent, const DeviceCatalo
 }
 
 PortChoice PortDialog::Chosen() const {
+    if (const SerialDevice* device = DeviceOf(choices_->checkedButton()))
+        return {device->path, device->name};
     const int id = choices_->checkedId();
-    if (id >= kFirstFound) {
-        const SerialDevice& device = devices_[static_cast<std::size_t>(id - kFirstFound)];
-        return {device.path, device.name};
-    }
-    return PathChoice(PortName(id >= 1 ? id : 1));
+    return PathChoice(PortName(id >= 1 && id <= 4 ? id : 1));
 }
 
 void PortDialog::AddPortButton(int number, int top) {
@@ -164,42 +161,61 @@ void PortDialog::ShowTarget(int number) {
     radio->setAccessibleDescription(shown);
 }
 
+// Only what came and went changes: a button that stays keeps its check, the keyboard's focus
+// and its place in a screen reader.
 void PortDialog::ShowFound(std::vector<SerialDevice> devices) {
-    const int checked = choices_->checkedId();
-    const std::string checkedPath =
-        checked >= kFirstFound ? devices_[static_cast<std::size_t>(checked - kFirstFound)].path
-                               : std::string();
-    for (QAbstractButton* button : choices_->buttons())
-        if (choices_->id(button) >= kFirstFound) delete button;
+    std::vector<QRadioButton*> buttons(devices.size(), nullptr);
+    for (std::size_t old = 0; old < devices_.size(); ++old) {
+        const auto same = std::ranges::find(devices, devices_[old].path, &SerialDevice::path);
+        if (same == devices.end())
+            delete foundButtons_[old];  // a checked one leaves nothing checked
+        else
+            buttons[static_cast<std::size_t>(same - devices.begin())] = foundButtons_[old];
+    }
     devices_ = std::move(devices);
-    const int textWidth = kDesignedSize.width() - 2 * kMargin - 48;  // less indicator and frame
+    foundButtons_ = std::move(buttons);
+    auto* layout = static_cast<QBoxLayout*>(found_->layout());
     for (std::size_t i = 0; i < devices_.size(); ++i) {
-        auto* radio = new QRadioButton(found_);
-        radio->setObjectName(QStringLiteral("FoundPort%1").arg(i + 1));
-        const QString description = QString::fromStdString(devices_[i].description);
-        radio->setText(Fitting(radio, description, textWidth, Qt::ElideRight));
-        radio->setToolTip(description);
-        radio->setAccessibleName(description);
-        found_->layout()->addWidget(radio);
+        QRadioButton*& radio = foundButtons_[i];
+        if (!radio) {
+            radio = new QRadioButton(found_);
+            choices_->addButton(radio);
+        }
+        layout->removeWidget(radio);  // back in, in the catalogue's order
+        layout->insertWidget(static_cast<int>(i) + 1, radio);
+        ShowDevice(*radio, devices_[i], static_cast<int>(i) + 1);
         radio->show();  // now, not later: the size below must count it
-        choices_->addButton(radio, kFirstFound + static_cast<int>(i));
-        radio->setChecked(devices_[i].path == checkedPath);
     }
     // The chosen device went away: back to the first port.
-    if (choices_->checkedId() == -1) choices_->button(1)->setChecked(true);
+    if (!choices_->checkedButton()) choices_->button(1)->setChecked(true);
+    if (!focusWidget()) choices_->checkedButton()->setFocus();
     noneFound_->setVisible(devices_.empty());
     found_->setGeometry(kMargin, kDesignedSize.height(), kDesignedSize.width() - 2 * kMargin,
                         found_->sizeHint().height());
     setFixedSize(kDesignedSize.width(), found_->geometry().bottom() + 1 + kMargin);
 }
 
+void PortDialog::ShowDevice(QRadioButton& radio, const SerialDevice& device, int place) const {
+    radio.setObjectName(QStringLiteral("FoundPort%1").arg(place));
+    const QString description = QString::fromStdString(device.description);
+    const int textWidth = kDesignedSize.width() - 2 * kMargin - 48;  // less indicator and frame
+    radio.setText(Fitting(&radio, description, textWidth, Qt::ElideRight));
+    radio.setToolTip(description);
+    radio.setAccessibleName(description);
+}
+
+const SerialDevice* PortDialog::DeviceOf(const QAbstractButton* button) const {
+    const auto at = std::ranges::find(foundButtons_, button);
+    return at == foundButtons_.end() ? nullptr : &devices_[at - foundButtons_.begin()];
+}
+
 void PortDialog::Preselect(const std::string& port) {
     DefaultChoice()->setChecked(true);
     for (QAbstractButton* button : choices_->buttons()) {
+        const SerialDevice* device = DeviceOf(button);
         const int id = choices_->id(button);
-        const bool match = id >= kFirstFound
-                               ? devices_[static_cast<std::size_t>(id - kFirstFound)].path == port
-                               : PortName(id) == port && catalogue_.Present(DevicePath(port));
+        const bool match = device ? device->path == port
+                                  : PortName(id) == port && catalogue_.Present(DevicePath(port));
         if (match) button->setChecked(true);
     }
 }
@@ -212,7 +228,7 @@ QAbstractButton* PortDialog::DefaultChoice() const {
     const bool usable = com1.starts_with("./") || std::ranges::any_of(devices_, [&](const auto& d) {
                             return d.kernelName == kernelName;
                         });
-    return usable || devices_.empty() ? choices_->button(1) : choices_->button(kFirstFound);
+    return usable || devices_.empty() ? choices_->button(1) : foundButtons_.front();
 }
 
 void PortDialog::CentreOnScreen() {

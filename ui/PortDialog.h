@@ -14,6 +14,7 @@ class QButtonGroup;
 class QGroupBox;
 class QLabel;
 class QPushButton;
+class QRadioButton;
 
 namespace zorvane {
 
@@ -60,18 +61,22 @@ class PortDialog : public QDialog {
     void Rescan();
     void ShowTarget(int number);
     void ShowFound(std::vector<SerialDevice> devices);
+    void ShowDevice(QRadioButton& radio, const SerialDevice& device, int place) const;
+    // The found device behind a button; null for COM1..COM4.
+    const SerialDevice* DeviceOf(const QAbstractButton* button) const;
     void Preselect(const std::string& port);
     QAbstractButton* DefaultChoice() const;
     void CentreOnScreen();
 
     DeviceCatalogue catalogue_;
     QPushButton* cancelButton_ = nullptr;
-    // Ids: 1..4 the COM ports, kFirstFound + i the found device devices_[i].
+    // Ids: 1..4 the COM ports; the found devices' buttons have the group's own.
     QButtonGroup* choices_ = nullptr;
     std::array<QLabel*, 4> targets_{};
     QGroupBox* found_ = nullptr;
     QLabel* noneFound_ = nullptr;
     std::vector<SerialDevice> devices_;
+    std::vector<QRadioButton*> foundButtons_;  // devices_[i]'s button
     bool cancelled_ = false;
 };
 

@@ -358,14 +358,20 @@ TEST_F(MonitorControllerTest, AnAdapterPluggedInWhileTheDialogIsOpenIsChosenFoll
                       listed);
             EXPECT_FALSE(dialog.findChild<QLabel*>("NoPortsFound")->isVisible());
             Toggle(found);
-            // Another adapter comes, and a COM4 link: the choice stays, COM4 shows where it leads.
+            found->setFocus();
+            // Another adapter comes, and a COM4 link: the same button stays chosen and keeps
+            // the keyboard, COM4 shows where it leads.
             const std::string other = byId + "/usb-1a86_USB_Serial-if00-port0";
             std::filesystem::create_symlink(replugged.Slave(), other);
             folder_.Link("COM4", pty.Slave());
             ASSERT_TRUE(test::WaitUntil([&] { return Button(dialog, "FoundPort2"); }, 1000));
-            EXPECT_TRUE(Button(dialog, "FoundPort2")->isChecked());  // sorted after 1a86
+            EXPECT_EQ(Button(dialog, "FoundPort2"), found);  // sorted after 1a86
+            EXPECT_TRUE(found->isChecked() && found->hasFocus());
             EXPECT_TRUE(dialog.findChild<QLabel*>("COM4Target")->isEnabled());
             std::filesystem::remove(other);
+            ASSERT_TRUE(test::WaitUntil([&] { return !Button(dialog, "FoundPort2"); }, 1000));
+            EXPECT_EQ(Button(dialog, "FoundPort1"), found);
+            EXPECT_TRUE(found->isChecked() && found->hasFocus());
             Button(dialog, "OKBtn")->click();
         });
         controller.ChooseAndOpenPort();
