@@ -656,13 +656,14 @@ TEST_F(DecodeTool, MqttTellsStateLampsAndEventsAndTheWillTellsTheEnd) {
     Write("names.ini", "IN\r\n\310\"a\\b\tc\r\n");
     const auto raw = broker.Subscribe("-v -t 'line/#'", "raw.txt");
     // A consumer's own parser: mosquitto_sub prints each payload as JSON, or says it is not.
-    const auto json = broker.Subscribe("-F '%t %J' -t line/state -t line/event", "json.txt");
+    const auto json =
+        broker.Subscribe("-F '%t %J' -t line/state -t line/event -t line/health", "json.txt");
     Line line(dir_, "COM1");
     Child decoder(dir_, kDecode + " --device COM1 --changes --mqtt " + broker.Url() +
                             "/line >changes.txt 2>errors.txt");
     ASSERT_TRUE(line.Open());
-    line.Send(Wire(Lit({1, 3})));
-    std::this_thread::sleep_for(300ms);  // down even for a reader held off the CPU; up again
+    line.Send("\x55" + Wire(Lit({1, 3})));  // a byte that belongs to no frame
+    std::this_thread::sleep_for(300ms);     // down even for a reader held off the CPU; up again
     line.Send(Wire(Lit({2, 64})) + Wire(Lit({2, 64})));
     ASSERT_TRUE(WaitUntil([&] { return ChangeLines(Read(dir_ + "/changes.txt")).size() == 5; }));
     ASSERT_TRUE(WaitUntil([&] { return Events(Read(dir_ + "/raw.txt")).size() == 5; }));
@@ -697,12 +698,14 @@ TEST_F(DecodeTool, MqttTellsStateLampsAndEventsAndTheWillTellsTheEnd) {
                         "true}]}\n"),
               kNone);
     const std::string parsed = Read(dir_ + "/json.txt");
-    EXPECT_EQ(Count(parsed, "\"topic\":\"line/"),
-              Count(seen, "line/state {") + Count(seen, "line/event {"));
+    EXPECT_EQ(
+        Count(parsed, "\"topic\":\"line/"),
+        Count(seen, "line/state {") + Count(seen, "line/event {") + Count(seen, "line/health {"));
     EXPECT_EQ(Count(parsed, "Error"), 0u);
 
     // What a dashboard that starts now is told.
-    const std::string retained = broker.Retained("-t line/state -t line/status -t 'line/lamp/#'");
+    const std::string retained =
+        broker.Retained("-t line/state -t line/status -t line/health -t 'line/lamp/#'");
     std::string told, lamps;
     for (int lamp = 1; lamp <= 64; ++lamp) {
         const auto at = retained.find("line/lamp/" + std::to_string(lamp) + " ");
@@ -712,6 +715,13 @@ TEST_F(DecodeTool, MqttTellsStateLampsAndEventsAndTheWillTellsTheEnd) {
     EXPECT_EQ(told, lamps) << retained;
     EXPECT_NE(retained.find("line/lamp/1/name Č\"a\\b\tc\n"), kNone) << retained;
     EXPECT_NE(retained.find("line/status offline\n"), kNone);
+    // A pseudo-terminal's driver counts nothing: null, not a zero.
+    EXPECT_NE(retained.find("line/health {\"frames\":"), kNone) << retained;
+    EXPECT_NE(retained.find(",\"checksum_errors\":0,\"skipped_bytes\":1,\"parity\":null,"
+                            "\"framing\":null,\"overrun\":null,\"buffer_overrun\":null,"
+                            "\"breaks\":null}\n"),
+              kNone)
+        << retained;
     const std::string last = lines[4].substr(0, lines[4].find(' '));
     EXPECT_NE(retained.find("line/state {\"time\":\"" + last +
                             "\",\"bytes\":\"0200000000000080\",\"link\":\"down\",\"port\":"

@@ -1,5 +1,7 @@
 #include "LineJson.h"
 
+#include <utility>
+
 #include "TextAppend.h"
 
 namespace zorvane {
@@ -93,6 +95,30 @@ std::string EventJson(std::string_view time, std::string_view event,
     }
     out += '}';
     return out;
+}
+
+std::string HealthJson(const LineHealth& health) {
+    const std::optional<DriverErrors>& driver = health.driver;
+    const std::pair<const char*, std::optional<std::uint64_t>> counts[] = {
+        {"frames", health.frames},
+        {"checksum_errors", health.checksumErrors},
+        {"skipped_bytes", health.skippedBytes},
+        {"parity", driver ? std::optional(driver->parity) : std::nullopt},
+        {"framing", driver ? std::optional(driver->framing) : std::nullopt},
+        {"overrun", driver ? std::optional(driver->overrun) : std::nullopt},
+        {"buffer_overrun", driver ? std::optional(driver->bufferOverrun) : std::nullopt},
+        {"breaks", driver ? std::optional(driver->breaks) : std::nullopt}};
+    std::string out;
+    for (const auto& [key, count] : counts) {
+        out += out.empty() ? "{\"" : ",\"";
+        out += key;
+        out += "\":";
+        if (count)
+            AppendDecimal(*count, out);
+        else
+            out += "null";
+    }
+    return out + '}';
 }
 
 }  // namespace zorvane

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "Frame.h"
+#include "LineHealth.h"
 #include "NamesScan.h"
 
 namespace zorvane {
@@ -32,5 +33,9 @@ std::string ChangeJson(std::string_view time, const std::optional<Frame>& before
 // {"time":T,"event":"link-down"}, and with a count {"time":T,"event":"dropped","count":N}.
 std::string EventJson(std::string_view time, std::string_view event,
                       std::optional<std::uint64_t> count = std::nullopt);
+
+// {"frames":F,"checksum_errors":C,"skipped_bytes":S,"parity":P,"framing":M,"overrun":O,
+// "buffer_overrun":B,"breaks":K}; the driver's counts null where the port cannot tell.
+std::string HealthJson(const LineHealth& health);
 
 }  // namespace zorvane

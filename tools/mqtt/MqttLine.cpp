@@ -32,6 +32,10 @@ void MqttLine::Event(const LineEvent& event) {
     Changed(when);
 }
 
+void MqttLine::Health(const LineHealth& health, const Moment& /*at*/) {
+    publisher_.Health(HealthJson(health));
+}
+
 void MqttLine::Frame(const LineEvent& frame, const std::string& when) {
     if (state_.frame != frame.frame)
         publisher_.Event(ChangeJson(when, state_.frame, frame.frame, captions_));

@@ -9,7 +9,7 @@
 namespace zorvane {
 
 // --mqtt: the line's state, and an event for every line --changes writes, stamped with the same
-// times, go to `publisher`. The publisher starts once the port is open.
+// times, and the line's health go to `publisher`. The publisher starts once the port is open.
 class MqttLine final : public LineConsumer {
   public:
     MqttLine(MqttPublisher& publisher, const LampCaptions& captions)
@@ -17,6 +17,7 @@ class MqttLine final : public LineConsumer {
 
     void Start(const Moment& at) override;
     void Event(const LineEvent& event) override;
+    void Health(const LineHealth& health, const Moment& at) override;
 
   private:
     void Frame(const LineEvent& frame, const std::string& when);

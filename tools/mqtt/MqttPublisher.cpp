@@ -73,6 +73,13 @@ void MqttPublisher::Event(std::string json) {
     WakeLocked();
 }
 
+void MqttPublisher::Health(std::string json) {
+    const std::lock_guard lock(mutex_);
+    mailbox_.health = std::move(json);
+    ++mailbox_.healthVersion;
+    WakeLocked();
+}
+
 // Once until the thread looks again: a broker that is away costs the reader no wake-ups.
 void MqttPublisher::WakeLocked() {
     if (std::exchange(mailbox_.wakePending, true)) return;
@@ -215,6 +222,7 @@ void MqttPublisher::Announce() {
         Send("lamp/" + std::to_string(lamp) + "/name", captions_[lamp - 1], 0, true);
     lampsSent_.reset();
     sentVersion_ = 0;
+    healthSent_ = 0;
     stateSentAt_ = {};
 }
 
@@ -246,6 +254,7 @@ void MqttPublisher::Publish() {
     if (std::exchange(announce_, false)) Announce();
     PublishEvents();
     PublishState();
+    PublishHealth();
 }
 
 void MqttPublisher::PublishEvents() {
@@ -294,9 +303,21 @@ void MqttPublisher::PublishState() {
     Send("state", StateJson(state, captions_), 0, true);
 }
 
+// The line core tells it at most once a second.
+void MqttPublisher::PublishHealth() {
+    std::string health;
+    {
+        const std::lock_guard lock(mutex_);
+        if (healthSent_ == mailbox_.healthVersion) return;
+        health = mailbox_.health;
+        healthSent_ = mailbox_.healthVersion;
+    }
+    Send("health", health, 0, true);
+}
+
 bool MqttPublisher::StateWaiting() {
     const std::lock_guard lock(mutex_);
-    return sentVersion_ != mailbox_.stateVersion;
+    return sentVersion_ != mailbox_.stateVersion || healthSent_ != mailbox_.healthVersion;
 }
 
 bool MqttPublisher::Send(const std::string& subtopic, const std::string& payload, int qos,

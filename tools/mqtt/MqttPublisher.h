@@ -23,11 +23,11 @@ namespace zorvane {
 
 // Tells an MQTT broker what the line does, from a thread of its own, so the reader never waits
 // for the network. Under the prefix: "state" (retained JSON, the latest at most every 100 ms),
-// "lamp/N" and "lamp/N/name" (retained), "event" (QoS 1, in order) and "status" (retained
-// "online", "offline" also as the last will). A broker that goes away is tried again after 1 s,
-// doubling up to 30 s; meanwhile the latest events wait, and all the rest is told anew once it
-// is back. A broker that never took us for a reason only another configuration mends (a TLS
-// certificate nobody trusts, say) is not tried again: the publisher gives up.
+// "lamp/N" and "lamp/N/name" (retained), "health" (retained JSON, the latest), "event" (QoS 1, in
+// order) and "status" (retained "online", "offline" also as the last will). A broker that goes away
+// is tried again after 1 s, doubling up to 30 s; meanwhile the latest events wait, and all the rest
+// is told anew once it is back. A broker that never took us for a reason only another configuration
+// mends (a TLS certificate nobody trusts, say) is not tried again: the publisher gives up.
 class MqttPublisher {
   public:
     static constexpr std::size_t kQueueLimit = 10'000;
@@ -44,6 +44,8 @@ class MqttPublisher {
     void State(const LineState& state);
     // One line of JSON; when kQueueLimit are waiting, the oldest goes and is counted.
     void Event(std::string json);
+    // The line's health as JSON; only the latest goes.
+    void Health(std::string json);
     // It gave up, said why, and publishes nothing. Any thread.
     bool GaveUp() const { return gaveUp_; }
 
@@ -54,6 +56,8 @@ class MqttPublisher {
     struct Mailbox {
         LineState state;
         std::uint64_t stateVersion = 0;
+        std::string health;
+        std::uint64_t healthVersion = 0;
         std::deque<std::string> events;
         std::uint64_t dropped = 0;
         bool wakePending = false;  // the thread has been woken for what came since it looked
@@ -72,7 +76,8 @@ class MqttPublisher {
     void Publish();
     void PublishEvents();
     void PublishState();
-    // A state newer than the one sent.
+    void PublishHealth();
+    // A state or health newer than the one sent.
     bool StateWaiting();
     // Retained topics go at QoS 0: after a reconnection they are sent anew anyway, and a stale
     // copy left in the library could otherwise overtake the fresh one.
@@ -101,6 +106,7 @@ class MqttPublisher {
     std::chrono::seconds backoff_{1};
     std::chrono::steady_clock::time_point nextAttempt_{};
     std::uint64_t sentVersion_ = 0;
+    std::uint64_t healthSent_ = 0;  // its version
     std::chrono::steady_clock::time_point stateSentAt_{};
     std::optional<Frame> lampsSent_;   // what the lamp topics say
     std::unordered_set<int> unacked_;  // events the broker has not confirmed
