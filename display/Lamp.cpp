@@ -18,7 +18,7 @@ Lamp::Lamp(int number, QRect geometry, const LampPanel* panel, QObject* window)
 }
 
 bool Lamp::IsOn() const {
-    return panel_ != nullptr && panel_->IsOn(number_);
+    return panel_ && panel_->IsOn(number_);
 }
 
 QWidget* Lamp::Window() const {

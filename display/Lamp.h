@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
 #include <QRect>
 #include <QString>
 
@@ -31,11 +32,9 @@ class Lamp : public QObject {
     QString AccessibleDescription() const { return description_; }
 
   private:
-    friend class LampPanel;  // going first, it tells its lamps
-
     int number_;
     QRect geometry_;
-    const LampPanel* panel_;
+    QPointer<const LampPanel> panel_;  // the window's children go in any order
     QString name_;
     QString description_;
 };

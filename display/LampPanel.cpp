@@ -76,11 +76,6 @@ LampPanel::LampPanel(QWidget* window) : QWidget(window) {
         squares_[n - 1] = Square(n).translated(-bounds.topLeft());
 }
 
-LampPanel::~LampPanel() {
-    for (Lamp* lamp : lamps_)
-        if (lamp != nullptr) lamp->panel_ = nullptr;
-}
-
 Lamp* LampPanel::AddLamp(int n) {
     auto* lamp = new Lamp(n, Square(n), this, parentWidget());
     lamps_[n - 1] = lamp;

@@ -18,7 +18,6 @@ class LampPanel : public QWidget {
     Q_OBJECT
   public:
     explicit LampPanel(QWidget* window);
-    ~LampPanel() override;
 
     // Makes lamp n (1..64), a child of the window, so the lamps keep their place among the
     // window's controls.
