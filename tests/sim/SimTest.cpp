@@ -103,6 +103,35 @@ TEST(SimPatterns, RandomAndCorrupted) {
     EXPECT_NEAR(std::ranges::count(damaged, 1), 200, 60);
 }
 
+// Each kind of fault on every frame, as the monitor's receiver sees it.
+TEST(SimPatterns, EachFaultIsOneTheReceiverSees) {
+    const struct {
+        const char* kind;
+        std::size_t bytes, frames, checksumErrors;  // frames: at most, when a fault loses them
+    } cases[] = {
+        {"check1", 1200, 0, 200}, {"check2", 1200, 100, 100}, {"no-aa", 1100, 50, 1},
+        {"drop", 1100, 50, 1},    {"noise", 1300, 100, 0},
+    };
+    for (const auto& c : cases) {
+        const std::string bytes =
+            RunSim("--stdout --unpaced --frames 100 --fault " + std::string(c.kind) + ":1" + kFixed)
+                .out;
+        FrameReceiver receiver;
+        std::size_t frames = 0;
+        for (const char byte : bytes)
+            frames += DecodeByte(receiver, static_cast<std::uint8_t>(byte)).completed;
+        // Noise adds one to four bytes a frame; a missing AA or byte takes one.
+        EXPECT_TRUE(c.kind == std::string("noise") ? bytes.size() >= c.bytes
+                                                   : bytes.size() == c.bytes)
+            << c.kind << ": " << bytes.size();
+        EXPECT_TRUE(c.frames == 100 ? frames == 100 : frames <= c.frames)
+            << c.kind << ": " << frames;
+        EXPECT_TRUE(c.checksumErrors == 0 ? receiver.ChecksumErrors() == 0
+                                          : receiver.ChecksumErrors() >= c.checksumErrors)
+            << c.kind << ": " << receiver.ChecksumErrors();
+    }
+}
+
 // Wide bounds: a loaded machine can only make a run slower.
 TEST(SimPace, KeepsTheRateAndTheSilences) {
     for (const auto& [args, seconds, gap] :
