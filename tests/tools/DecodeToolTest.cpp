@@ -886,7 +886,8 @@ TEST_F(DecodeTool, TheServiceRunsFromItsUnitWithTheExampleConfiguration) {
                                            std::regex("\nZORVANE_MQTT_URL=.*"),
                                            "\nZORVANE_MQTT_URL=" + broker.Url() + "/plant/line7"));
     const auto service = [&](const std::string& edit) {
-        return "sh -c 'set -a && . ./line7.conf && " + edit + kDecode + exec + "'";
+        // exec: the child that the test ends is the decoder itself, not a shell left waiting.
+        return "sh -c 'set -a && . ./line7.conf && " + edit + "exec " + kDecode + exec + "'";
     };
     Child running(dir_, service("") + " 2>service.txt");
     ASSERT_TRUE(line.Open());
