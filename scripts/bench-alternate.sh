@@ -53,7 +53,8 @@ turn() {
       b=$(cpu_ns "$monitor") y=$(cpu_ns "$server")
       mon+=("$(percent "$a" "$b")") xs+=("$(percent "$x" "$y")")
     done
-    kill "$monitor" && wait "$monitor" || true
+    kill "$monitor"
+    wait "$monitor" || true  # ended by the signal
     "$bin/zorvane-decode" --device COM1 >/dev/null 2>&1 &
     decoder=$!
     sleep 1
@@ -62,7 +63,8 @@ turn() {
       sleep "$seconds"
       floor+=("$(percent "$a" "$(cpu_ns "$decoder")")")
     done
-    kill "$decoder" "$sim" "$server" && wait || true
+    kill "$decoder" "$sim" "$server"
+    wait || true  # ended by the signal
     echo "monitor $(lowest_and_median "${mon[@]}"), X server $(lowest_and_median "${xs[@]}"), decoder alone $(lowest_and_median "${floor[@]}")"
   )
   rm -rf "$dir"
