@@ -8,22 +8,6 @@ namespace {
 
 constexpr std::chrono::minutes kMinute{1};
 
-// What came between `then` and `now`.
-LineHealth Since(const LineHealth& now, const LineHealth& then) {
-    LineHealth since = now;
-    since.frames -= then.frames;
-    since.checksumErrors -= then.checksumErrors;
-    since.skippedBytes -= then.skippedBytes;
-    if (since.driver && then.driver) {
-        since.driver->parity -= then.driver->parity;
-        since.driver->framing -= then.driver->framing;
-        since.driver->overrun -= then.driver->overrun;
-        since.driver->bufferOverrun -= then.driver->bufferOverrun;
-        since.driver->breaks -= then.driver->breaks;
-    }
-    return since;
-}
-
 // "chyby 3 (kontrolní součet 2, přeskočené bajty 1)", the kinds that occurred.
 QString Faults(const LineHealth& h) {
     QStringList kinds;
@@ -50,9 +34,8 @@ QString HealthText::Update(const LineHealth& health, std::chrono::steady_clock::
     while (lastMinute_.size() > 1 && now - lastMinute_[1].at >= kMinute)
         lastMinute_.pop_front();
     // Heard less than a minute ago for the first time: the minute began with the opening.
-    const LineHealth minute = now - lastMinute_.front().at >= kMinute
-                                  ? Since(health, lastMinute_.front().health)
-                                  : health;
+    const LineHealth minute =
+        now - lastMinute_.front().at >= kMinute ? health.Since(lastMinute_.front().health) : health;
     QStringList lines{
         QStringLiteral("Vedení za poslední minutu: ") + Faults(minute),
         QStringLiteral("Od otevření portu: rámce %1, ").arg(health.frames) + Faults(health)};

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <optional>
@@ -19,6 +20,24 @@ struct DriverErrors {
 
     std::uint64_t Sum() const { return parity + framing + overrun + bufferOverrun + breaks; }
     bool operator==(const DriverErrors&) const = default;
+
+    DriverErrors& operator+=(const DriverErrors& b) {
+        parity += b.parity;
+        framing += b.framing;
+        overrun += b.overrun;
+        bufferOverrun += b.bufferOverrun;
+        breaks += b.breaks;
+        return *this;
+    }
+    // What was counted after `then`; a count that went back (the driver started anew) gives 0.
+    DriverErrors Since(const DriverErrors& then) const {
+        const auto since = [](std::uint64_t now, std::uint64_t was) {
+            return now - std::min(now, was);
+        };
+        return {since(parity, then.parity), since(framing, then.framing),
+                since(overrun, then.overrun), since(bufferOverrun, then.bufferOverrun),
+                since(breaks, then.breaks)};
+    }
 };
 
 // How the line itself fared since it was first opened: a noisy cable shows here, a flickering
@@ -36,6 +55,16 @@ struct LineHealth {
         return checksumErrors + skippedBytes + (driver ? driver->Sum() : 0);
     }
     bool operator==(const LineHealth&) const = default;
+
+    // What came after `then`: the driver's counts where both knew them, else as they are now.
+    LineHealth Since(const LineHealth& then) const {
+        LineHealth since = *this;
+        since.frames -= std::min(frames, then.frames);
+        since.checksumErrors -= std::min(checksumErrors, then.checksumErrors);
+        since.skippedBytes -= std::min(skippedBytes, then.skippedBytes);
+        if (driver && then.driver) since.driver = driver->Since(*then.driver);
+        return since;
+    }
 };
 
 // Two stretches of a line together; the driver's counts where either knew them.
@@ -43,14 +72,7 @@ inline LineHealth operator+(LineHealth a, const LineHealth& b) {
     a.frames += b.frames;
     a.checksumErrors += b.checksumErrors;
     a.skippedBytes += b.skippedBytes;
-    if (b.driver) {
-        DriverErrors& d = a.driver.emplace(a.driver.value_or(DriverErrors{}));
-        d.parity += b.driver->parity;
-        d.framing += b.driver->framing;
-        d.overrun += b.driver->overrun;
-        d.bufferOverrun += b.driver->bufferOverrun;
-        d.breaks += b.driver->breaks;
-    }
+    if (b.driver) a.driver.emplace(a.driver.value_or(DriverErrors{})) += *b.driver;
     return a;
 }
 

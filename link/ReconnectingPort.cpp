@@ -1,6 +1,5 @@
 #include "ReconnectingPort.h"
 
-#include <algorithm>
 
 #include "PortName.h"
 
@@ -57,16 +56,8 @@ void ReconnectingPort::Opened() {
 std::optional<DriverErrors> ReconnectingPort::ErrorCounts() {
     if (port_ && atOpening_) latest_ = port_->ErrorCounts().value_or(*latest_);
     if (!atOpening_) return before_;
-    const auto since = [](std::uint64_t now, std::uint64_t then) {
-        return now - std::min(now, then);
-    };
     DriverErrors sum = before_.value_or(DriverErrors{});
-    sum.parity += since(latest_->parity, atOpening_->parity);
-    sum.framing += since(latest_->framing, atOpening_->framing);
-    sum.overrun += since(latest_->overrun, atOpening_->overrun);
-    sum.bufferOverrun += since(latest_->bufferOverrun, atOpening_->bufferOverrun);
-    sum.breaks += since(latest_->breaks, atOpening_->breaks);
-    return sum;
+    return sum += latest_->Since(*atOpening_);
 }
 
 }  // namespace zorvane
