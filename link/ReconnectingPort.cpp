@@ -1,6 +1,5 @@
 #include "ReconnectingPort.h"
 
-
 #include "PortName.h"
 
 namespace zorvane {
