@@ -4,7 +4,7 @@
 # zorvane-sim, then its zorvane-decode --device alone on the same line (the floor), and prints
 # the lowest and the median CPU of a core over WINDOWS windows of SECONDS.
 #   scripts/bench-alternate.sh BEFORE_BIN_DIR AFTER_BIN_DIR [TURNS] [WINDOWS] [SECONDS]
-# Needs Xvfb, xdotool and bc. The simulator is AFTER's; each turn has a HOME of its own.
+# Needs Xvfb and xdotool. The simulator is AFTER's; each turn has a HOME of its own.
 set -euo pipefail
 before=$(realpath "$1") after=$(realpath "$2") turns=${3:-2} windows=${4:-12} seconds=${5:-3}
 names=$(cd "$(dirname "$0")/.." && pwd)/examples/names.ini
@@ -18,7 +18,7 @@ cpu_ns() {
   echo "$sum"
 }
 
-percent() { echo "scale=2; ($2 - $1) / ($seconds * 10000000)" | bc; }
+percent() { awk -v a="$1" -v b="$2" -v s="$seconds" 'BEGIN {printf "%.2f", (b - a) / (s * 1e7)}'; }
 
 lowest_and_median() {
   printf '%s\n' "$@" | sort -n | awk '{v[NR] = $1} END {printf "%s %% (median %s %%)", v[1], v[int((NR + 1) / 2)]}'
